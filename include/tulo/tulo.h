@@ -1,0 +1,15 @@
+/* Umbrella header of the Tulo runtime. */
+#ifndef TULO_TULO_H
+#define TULO_TULO_H
+
+#include <tulo/cdefs.h>
+#include <tulo/types.h>
+#include <tulo/err.h>
+#include <tulo/string.h>
+#include <tulo/format.h>
+#include <tulo/message.h>
+#include <tulo/getopt.h>
+#include <tulo/path.h>
+#include <tulo/initterm.h>
+
+#endif

@@ -1,0 +1,88 @@
+/*
+ * Starts a program and writes its full 32-bit exit code to a file, because a
+ * Unix exit status keeps only 8 bits of what a Windows process returns.
+ *
+ * Usage: exitcode-runner.exe <result-file> <program> [arguments...]
+ * The program's command line is the program path followed by the rest of the
+ * runner's own command line, unchanged, so quoting reaches the program as given.
+ */
+#include <windows.h>
+#include <stdio.h>
+
+/* Skips one argument of a command line by the Microsoft quoting rules. */
+static const wchar_t *skipArg(const wchar_t *pwsz)
+{
+    while (*pwsz == L' ' || *pwsz == L'\t')
+        pwsz++;
+    int fQuoted = 0;
+    while (*pwsz && (fQuoted || (*pwsz != L' ' && *pwsz != L'\t')))
+    {
+        if (*pwsz == L'\\')
+        {
+            unsigned cBackslashes = 0;
+            while (*pwsz == L'\\')
+            {
+                cBackslashes++;
+                pwsz++;
+            }
+            if (*pwsz == L'"')
+            {
+                if (!(cBackslashes & 1))
+                    fQuoted = !fQuoted;
+                pwsz++;
+            }
+            continue;
+        }
+        if (*pwsz == L'"')
+            fQuoted = !fQuoted;
+        pwsz++;
+    }
+    return pwsz;
+}
+
+int wmain(int argc, wchar_t **argv)
+{
+    if (argc < 3)
+    {
+        fwprintf(stderr, L"usage: exitcode-runner <result-file> <program> [arguments...]\n");
+        return 120;
+    }
+
+    const wchar_t *pwszTail = skipArg(skipArg(skipArg(GetCommandLineW())));
+    size_t const cwcProg = wcslen(argv[2]);
+    size_t const cwcTail = wcslen(pwszTail);
+    wchar_t *pwszCmdLine = (wchar_t *)HeapAlloc(GetProcessHeap(), 0, (cwcProg + cwcTail + 3) * sizeof(wchar_t));
+    if (!pwszCmdLine)
+        return 121;
+    pwszCmdLine[0] = L'"';
+    memcpy(&pwszCmdLine[1], argv[2], cwcProg * sizeof(wchar_t));
+    pwszCmdLine[cwcProg + 1] = L'"';
+    memcpy(&pwszCmdLine[cwcProg + 2], pwszTail, (cwcTail + 1) * sizeof(wchar_t));
+
+    STARTUPINFOW StartupInfo;
+    memset(&StartupInfo, 0, sizeof(StartupInfo));
+    StartupInfo.cb = sizeof(StartupInfo);
+    /* Hand our standard handles on explicitly: a GUI program gets none otherwise. */
+    StartupInfo.dwFlags    = STARTF_USESTDHANDLES;
+    StartupInfo.hStdInput  = GetStdHandle(STD_INPUT_HANDLE);
+    StartupInfo.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    StartupInfo.hStdError  = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION ProcInfo;
+    if (!CreateProcessW(argv[2], pwszCmdLine, NULL, NULL, TRUE, 0, NULL, NULL, &StartupInfo, &ProcInfo))
+    {
+        fwprintf(stderr, L"exitcode-runner: cannot start %ls: error %lu\n", argv[2], GetLastError());
+        return 122;
+    }
+    WaitForSingleObject(ProcInfo.hProcess, INFINITE);
+    DWORD uExitCode = 0;
+    GetExitCodeProcess(ProcInfo.hProcess, &uExitCode);
+    CloseHandle(ProcInfo.hThread);
+    CloseHandle(ProcInfo.hProcess);
+
+    FILE *pFile = _wfopen(argv[1], L"w");
+    if (!pFile)
+        return 123;
+    fprintf(pFile, "%lu\n", uExitCode);
+    fclose(pFile);
+    return 0;
+}
