@@ -11,6 +11,7 @@
 #include <tulo/message.h>
 #include <tulo/string.h>
 #include <tulo/err.h>
+#include <tulo/mem.h>
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -399,7 +400,7 @@ ptrdiff_t RTFmtAllocTagV(char **ppszBuffer, const char *pszFormat, va_list va, c
     rtInterimFormatV(Count, pszFormat, &vaCopy);
     va_end(vaCopy);
 
-    char *pszBuf = (char *)malloc(Count.cchTotal + 1);
+    char *pszBuf = (char *)RTMemAlloc(Count.cchTotal + 1);
     if (!pszBuf)
         return -1;
     RTINTERIMBUF Buf = { pszBuf, Count.cchTotal + 1, false };
@@ -412,9 +413,9 @@ ptrdiff_t RTFmtAllocTagV(char **ppszBuffer, const char *pszFormat, va_list va, c
     return (ptrdiff_t)Out.cchTotal;
 }
 
-void RTStrFree(char *psz)
+void RTStrRelease(char *psz)
 {
-    free(psz);
+    RTMemFree(psz);
 }
 
 ptrdiff_t rtInterimStreamPrintfV(FILE *pFile, const char *pszFormat, va_list va)

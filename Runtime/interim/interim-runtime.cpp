@@ -78,7 +78,7 @@ static int rtInterimMsgWorker(FILE *pFile, const char *pszPrefix, const char *ps
         pszLine = pszEnd + 1;
     }
     fflush(pFile);
-    RTStrFree(pszText);
+    RTStrRelease(pszText);
     return 0;
 }
 
@@ -141,8 +141,8 @@ int RTStrAppendTo(char *pszDst, size_t cbDst, const char *pszSrc)
     return VERR_BUFFER_OVERFLOW;
 }
 
-/* ASCII case folding only; the UTF-8 layer brings full folding. */
-int RTStrICmp(const char *psz1, const char *psz2)
+/* Byte-wise; the UTF-8 layer brings the code point reading version. */
+int RTStrCompareAsciiNoCase(const char *psz1, const char *psz2)
 {
     for (;; psz1++, psz2++)
     {

@@ -13,7 +13,7 @@ RT_C_DECLS_BEGIN
 ptrdiff_t RTFmtBufChecked(char *pszBuf, size_t cbBuf, const char *pszFormat, ...);
 ptrdiff_t RTFmtBufCheckedV(char *pszBuf, size_t cbBuf, const char *pszFormat, va_list va);
 
-/** Formats into a newly allocated string (free with RTStrFree). Returns its
+/** Formats into a newly allocated string (free with RTStrRelease). Returns its
  * length, or -1 with *ppszBuffer set to NULL. */
 ptrdiff_t RTFmtAllocTagV(char **ppszBuffer, const char *pszFormat, va_list va, const char *pszTag);
 

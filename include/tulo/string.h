@@ -54,12 +54,12 @@ char *RTStrPBrk(const char *psz, const char *pszChars);
  * fits, terminated); VERR_INVALID_PARAMETER when pszDst holds no terminator. */
 int RTStrAppendTo(char *pszDst, size_t cbDst, const char *pszSrc);
 
-/** Case-insensitive comparison of two UTF-8 strings (code point by code point
- * after case folding); <0, 0 or >0. */
-int RTStrICmp(const char *psz1, const char *psz2);
+/** Compares a UTF-8 string with an ASCII string, folding A-Z to lower case;
+ * <0, 0 or >0. */
+int RTStrCompareAsciiNoCase(const char *psz1, const char *psz2);
 
 /** Frees a string returned by an allocating string or format operation; NULL is allowed. */
-void RTStrFree(char *psz);
+void RTStrRelease(char *psz);
 
 RT_C_DECLS_END
 

@@ -7,6 +7,7 @@
 #include <tulo/err.h>
 #include <tulo/string.h>
 #include <tulo/format.h>
+#include <tulo/mem.h>
 #include <tulo/message.h>
 #include <tulo/getopt.h>
 #include <tulo/path.h>

@@ -19,14 +19,14 @@ static int stubShowErrorV(const char *pszFormat, va_list va)
     ptrdiff_t const cch = RTFmtAllocTagV(&pszText, pszFormat, va, "KelbStub");
     if (cch <= 0)
     {
-        RTStrFree(pszText);
+        RTStrRelease(pszText);
         return 1;
     }
     if (g_fSilent)
         RTMsgError("%s", pszText);
     else
         rtInterimMessageBox(pszText, KELB_PRODUCT_TITLE, RTINTERIM_MB_ICONERROR);
-    RTStrFree(pszText);
+    RTStrRelease(pszText);
     return 1;
 }
 
@@ -52,7 +52,7 @@ void StubShowInfo(const char *pszFormat, ...)
         RTPrintf("%s\n", pszText);
     else
         rtInterimMessageBox(pszText, KELB_PRODUCT_TITLE, RTINTERIM_MB_ICONINFORMATION);
-    RTStrFree(pszText);
+    RTStrRelease(pszText);
 }
 
 int StubShowSyntaxError(const char *pszFormat, ...)

@@ -105,7 +105,7 @@ static bool rtGetOptMatchLong(PCRTGETOPTDEF pOpt, const char *pszArg)
 
     if (rtGetOptStrEqual(pszArg, pOpt->pszLong))
         return true;
-    return fICase && RTStrICmp(pszArg, pOpt->pszLong) == 0;
+    return fICase && RTStrCompareAsciiNoCase(pszArg, pOpt->pszLong) == 0;
 }
 
 /** First definition whose long name matches, the caller's table before the
@@ -297,7 +297,7 @@ static int rtGetOptConvertPair(uint32_t uKind, uint32_t fBase, const char *pszVa
 static bool rtGetOptIsWord(const char *pszValue, const char * const *papszWords, size_t cWords)
 {
     for (size_t i = 0; i < cWords; i++)
-        if (RTStrICmp(pszValue, papszWords[i]) == 0)
+        if (RTStrCompareAsciiNoCase(pszValue, papszWords[i]) == 0)
             return true;
     return false;
 }
