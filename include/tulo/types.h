@@ -37,4 +37,18 @@ typedef union RTUUID
     } Gen;
 } RTUUID;
 
+/** A UTF-16 code unit in host byte order (the platform's wide character on Windows). */
+#ifdef _WIN32
+typedef wchar_t  RTUTF16;
+#else
+typedef char16_t RTUTF16;
+#endif
+typedef RTUTF16 *PRTUTF16;
+typedef const RTUTF16 *PCRTUTF16;
+
+/** A Unicode code point. */
+typedef uint32_t RTUNICP;
+/** The code point every decoding error yields. */
+#define RTCP_INVALID UINT32_C(0xfffffffe)
+
 #endif

@@ -1,0 +1,1 @@
+# Runtime sources of the text modules: list(APPEND TULO_SOURCES <path relative to Runtime/> ...)

@@ -1,0 +1,1 @@
+# Benchmarks of the format modules: tulo_add_benchmark(<name> <sources...>)

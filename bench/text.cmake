@@ -1,0 +1,1 @@
+# Benchmarks of the text modules: tulo_add_benchmark(<name> <sources...>)

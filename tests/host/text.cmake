@@ -1,0 +1,1 @@
+# Host tests of the text modules: tulo_add_host_test(<name> <sources...>)
