@@ -9,6 +9,7 @@
 #include <tulo/format.h>
 #include <tulo/mem.h>
 #include <tulo/message.h>
+#include <tulo/errconv.h>
 #include <tulo/getopt.h>
 #include <tulo/path.h>
 #include <tulo/initterm.h>
