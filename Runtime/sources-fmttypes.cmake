@@ -1,0 +1,1 @@
+# Runtime sources of the %R format types: list(APPEND TULO_SOURCES <path relative to Runtime/> ...)
