@@ -1,0 +1,1 @@
+# Fuzz targets of path syntax: tulo_add_fuzzer(<name> <sources...>)

@@ -1,0 +1,1 @@
+# Host tests of special directories, native path forms, files and directories: tulo_add_host_test(<name> <sources...>)

@@ -1,0 +1,1 @@
+# Windows-side tests of path syntax and absolute paths: tulo_add_win_test(<name> <sources...>)
