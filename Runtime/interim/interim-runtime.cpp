@@ -1,13 +1,12 @@
 /*
- * Interim runtime services: initialisation, tool messages, absolute paths and
- * the string helpers the launcher's command line needs, built on the C
- * library until the runtime's own versions replace them.
+ * Interim runtime services: initialisation, tool messages and the string
+ * helpers the launcher's command line needs, built on the C library until the
+ * runtime's own versions replace them.
  */
 #include <tulo/initterm.h>
 #include <tulo/message.h>
 #include <tulo/format.h>
 #include <tulo/string.h>
-#include <tulo/path.h>
 #include <tulo/err.h>
 
 #include <stdio.h>
@@ -15,9 +14,6 @@
 #include <string.h>
 #ifdef _WIN32
 # include <windows.h>
-# include <direct.h>
-#else
-# include <unistd.h>
 #endif
 
 #include "interim.h"
@@ -120,90 +116,6 @@ RTEXITCODE RTMsgInitFailure(int rcRTR3Init)
     else
         rtInterimPrintToStderr("fatal error: RTR3Init: %Rrc\n", rcRTR3Init);
     return RTEXITCODE_INIT;
-}
-
-int RTStrAppendTo(char *pszDst, size_t cbDst, const char *pszSrc)
-{
-    size_t cchDst = 0;
-    while (cchDst < cbDst && pszDst[cchDst])
-        cchDst++;
-    if (cchDst >= cbDst)
-        return VERR_INVALID_PARAMETER;
-    size_t const cbRoom = cbDst - cchDst;
-    size_t const cchSrc = strlen(pszSrc);
-    if (cchSrc < cbRoom)
-    {
-        memcpy(&pszDst[cchDst], pszSrc, cchSrc + 1);
-        return VINF_SUCCESS;
-    }
-    memcpy(&pszDst[cchDst], pszSrc, cbRoom - 1);
-    pszDst[cbDst - 1] = '\0';
-    return VERR_BUFFER_OVERFLOW;
-}
-
-/* Byte-wise; the UTF-8 layer brings the code point reading version. */
-int RTStrCompareAsciiNoCase(const char *psz1, const char *psz2)
-{
-    for (;; psz1++, psz2++)
-    {
-        unsigned char ch1 = (unsigned char)*psz1;
-        unsigned char ch2 = (unsigned char)*psz2;
-        if (ch1 >= 'A' && ch1 <= 'Z')
-            ch1 = (unsigned char)(ch1 + 32);
-        if (ch2 >= 'A' && ch2 <= 'Z')
-            ch2 = (unsigned char)(ch2 + 32);
-        if (ch1 != ch2)
-            return ch1 < ch2 ? -1 : 1;
-        if (!ch1)
-            return 0;
-    }
-}
-
-static bool rtInterimIsAbsolute(const char *pszPath)
-{
-#ifdef _WIN32
-    if (pszPath[0] && pszPath[1] == ':' && (pszPath[2] == '\\' || pszPath[2] == '/'))
-        return true;
-    return (pszPath[0] == '\\' || pszPath[0] == '/') && (pszPath[1] == '\\' || pszPath[1] == '/');
-#else
-    return pszPath[0] == '/';
-#endif
-}
-
-int RTPathAbs(const char *pszPath, char *pszAbsPath, size_t cbAbsPath)
-{
-    if (!*pszPath)
-        return VERR_PATH_ZERO_LENGTH;
-    char szCwd[RTPATH_MAX];
-    szCwd[0] = '\0';
-    if (!rtInterimIsAbsolute(pszPath))
-    {
-#ifdef _WIN32
-        if (!_getcwd(szCwd, sizeof(szCwd)))
-#else
-        if (!getcwd(szCwd, sizeof(szCwd)))
-#endif
-            return VERR_BUFFER_OVERFLOW;
-    }
-    size_t const cchCwd = strlen(szCwd);
-#ifdef _WIN32
-    char const chSep = '\\';
-#else
-    char const chSep = '/';
-#endif
-    bool const fSep = cchCwd && szCwd[cchCwd - 1] != chSep;
-    size_t const cchPath = strlen(pszPath);
-    if (cchCwd + fSep + cchPath >= cbAbsPath)
-    {
-        if (cbAbsPath)
-            pszAbsPath[0] = '\0';
-        return VERR_BUFFER_OVERFLOW;
-    }
-    memcpy(pszAbsPath, szCwd, cchCwd);
-    if (fSep)
-        pszAbsPath[cchCwd] = chSep;
-    memcpy(&pszAbsPath[cchCwd + fSep], pszPath, cchPath + 1);
-    return VINF_SUCCESS;
 }
 
 void rtInterimMessageBox(const char *pszText, const char *pszCaption, unsigned fStyle)

@@ -123,6 +123,23 @@ int RTGetOptFetchValue(PRTGETOPTSTATE pState, PRTGETOPTUNION pValueUnion, uint32
 /** Prints the standard message for a result of RTGetOpt; returns RTEXITCODE_SYNTAX. */
 RTEXITCODE RTGetOptPrintError(int ch, PCRTGETOPTUNION pValueUnion);
 
+/* Command-line splitting styles and flags. */
+#define RTGETOPTARGV_STYLE_MASK        UINT32_C(3)
+/** The quoting of the Microsoft C runtime: double quotes, backslashes before quotes. */
+#define RTGETOPTARGV_STYLE_MS_CRT      UINT32_C(0)
+/** The quoting of the Bourne shell: single and double quotes, backslash escapes. */
+#define RTGETOPTARGV_STYLE_BOURNE_SH   UINT32_C(1)
+/** Write the arguments into the command-line buffer itself (it must be writable). */
+#define RTGETOPTARGV_F_IN_PLACE        UINT32_C(4)
+
+/** Splits a command line into a NULL-terminated argument vector. pszSeparators
+ * NULL means space, tab, line feed and carriage return. Free the result with
+ * RTGetOptArgvFreeEx and the same flags. */
+int RTGetOptArgvFromString(char ***ppapszArgv, int *pcArgs, const char *pszCmdLine, uint32_t fFlags,
+                           const char *pszSeparators);
+/** Frees a vector from RTGetOptArgvFromString (NULL is allowed). */
+void RTGetOptArgvFreeEx(char **papszArgv, uint32_t fFlags);
+
 RT_C_DECLS_END
 
 #endif

@@ -6,6 +6,7 @@
 #include <tulo/types.h>
 #include <tulo/err.h>
 #include <tulo/string.h>
+#include <tulo/utf16.h>
 #include <tulo/format.h>
 #include <tulo/mem.h>
 #include <tulo/message.h>
@@ -13,5 +14,13 @@
 #include <tulo/getopt.h>
 #include <tulo/path.h>
 #include <tulo/initterm.h>
+#include <tulo/time.h>
+#include <tulo/thread.h>
+#include <tulo/semaphore.h>
+#include <tulo/critsect.h>
+#include <tulo/list.h>
+#include <tulo/once.h>
+#include <tulo/rand.h>
+#include <tulo/env.h>
 
 #endif

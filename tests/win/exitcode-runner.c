@@ -3,8 +3,11 @@
  * Unix exit status keeps only 8 bits of what a Windows process returns.
  *
  * Usage: exitcode-runner.exe <result-file> <program> [arguments...]
+ *        exitcode-runner.exe <result-file> <program> --raw <command-line tail>
  * The program's command line is the program path followed by the rest of the
- * runner's own command line, unchanged, so quoting reaches the program as given.
+ * runner's own command line, unchanged, so quoting reaches the program as given;
+ * with --raw the tail is the one argument after it, taken literally, so a test
+ * can hand the program any command line at all.
  */
 #include <windows.h>
 #include <stdio.h>
@@ -49,15 +52,24 @@ int wmain(int argc, wchar_t **argv)
     }
 
     const wchar_t *pwszTail = skipArg(skipArg(skipArg(GetCommandLineW())));
+    int const fRaw = argc == 5 && !wcscmp(argv[3], L"--raw");
+    if (fRaw)
+        pwszTail = argv[4];
     size_t const cwcProg = wcslen(argv[2]);
     size_t const cwcTail = wcslen(pwszTail);
-    wchar_t *pwszCmdLine = (wchar_t *)HeapAlloc(GetProcessHeap(), 0, (cwcProg + cwcTail + 3) * sizeof(wchar_t));
+    wchar_t *pwszCmdLine = (wchar_t *)HeapAlloc(GetProcessHeap(), 0, (cwcProg + cwcTail + 4) * sizeof(wchar_t));
     if (!pwszCmdLine)
         return 121;
     pwszCmdLine[0] = L'"';
     memcpy(&pwszCmdLine[1], argv[2], cwcProg * sizeof(wchar_t));
     pwszCmdLine[cwcProg + 1] = L'"';
     memcpy(&pwszCmdLine[cwcProg + 2], pwszTail, (cwcTail + 1) * sizeof(wchar_t));
+    if (fRaw && cwcTail)
+    {
+        /* A raw tail is separated from the program path by one space. */
+        memmove(&pwszCmdLine[cwcProg + 3], &pwszCmdLine[cwcProg + 2], (cwcTail + 1) * sizeof(wchar_t));
+        pwszCmdLine[cwcProg + 2] = L' ';
+    }
 
     STARTUPINFOW StartupInfo;
     memset(&StartupInfo, 0, sizeof(StartupInfo));

@@ -1,1 +1,5 @@
 # Windows-side tests of special directories, native path forms, files and directories: tulo_add_win_test(<name> <sources...>)
+tulo_add_win_test(tstw-fileio fileio-win.cpp)
+tulo_add_win_test(tstw-dir dir-win.cpp)
+tulo_add_win_test(tstw-path-win path-win.cpp)
+tulo_add_win_test(tstw-pathint-nt pathint-nt.cpp)

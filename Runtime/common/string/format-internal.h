@@ -12,4 +12,11 @@ size_t rtFmtRuntimeType(PFNRTFMTOUTPUT pfnOutput, void *pvArgOutput, const char 
 size_t rtFmtCustomType(PFNRTFMTOUTPUT pfnOutput, void *pvArgOutput, const char **ppszFormat, va_list *pArgs,
                        int cchWidth, int cchPrecision, unsigned fFlags, char chArgSize);
 
+/** Stands in for a pointer that must not be read: "<NULL>" for a null
+ * pointer, otherwise "<", the address at the natural pointer width, the
+ * marker and ">", padded with spaces to the width (after it with
+ * RTFMT_F_LEFT). Returns the output callback's sum. */
+size_t rtFmtBadPointer(PFNRTFMTOUTPUT pfnOutput, void *pvArgOutput, const void *pv, int cchWidth, unsigned fFlags,
+                       const char *pszMarker);
+
 #endif

@@ -1,0 +1,24 @@
+/*
+ * Conversion to the current code page on hosts whose consoles take UTF-8:
+ * the text is validated and copied, as on Windows with code page 65001.
+ */
+#include <tulo/string.h>
+#include <tulo/err.h>
+
+int RTStrToCurrentCodePageTag(char **ppszDst, const char *pszSrc, const char *pszTag)
+{
+    if (!RT_VALID_PTR(ppszDst))
+        return VERR_INVALID_POINTER;
+    *ppszDst = nullptr;
+    if (!RT_VALID_PTR(pszSrc))
+        return VERR_INVALID_POINTER;
+
+    int rc = RTStrCheckUtf8(pszSrc, RTSTR_MAX, 0);
+    if (RT_FAILURE(rc))
+        return rc;
+    char *pszCopy = RTStrCloneTag(pszSrc, pszTag);
+    if (!pszCopy)
+        return VERR_NO_STR_MEMORY;
+    *ppszDst = pszCopy;
+    return VINF_SUCCESS;
+}

@@ -1,0 +1,44 @@
+/* The executable's own path: where it is, for the program name and the
+ * directory beside it. */
+#include <tulo/process.h>
+#include <tulo/errconv.h>
+#include <tulo/err.h>
+#include <tulo/utf16.h>
+
+#include <windows.h>
+
+char   g_szExePath[RTPROC_EXE_PATH_SIZE];
+size_t g_cchExePath;
+size_t g_cchExeDir;
+size_t g_offExeName;
+
+int rtProcInitExePath(char *pszPath, size_t cbPath)
+{
+    static WCHAR s_wszPath[RTPROC_EXE_PATH_SIZE];
+    DWORD const cwc = GetModuleFileNameW(nullptr, s_wszPath, RT_ELEMENTS(s_wszPath));
+    if (!cwc || cwc >= RT_ELEMENTS(s_wszPath))
+        return cwc ? VERR_BUFFER_OVERFLOW : RTErrConvertFromWin32(GetLastError());
+    return RTUtf16ToUtf8Ex(s_wszPath, cwc, &pszPath, cbPath, nullptr);
+}
+
+void rtProcParseExePath(void)
+{
+    size_t cch = 0;
+    while (cch < sizeof(g_szExePath) - 1 && g_szExePath[cch])
+        cch++;
+    g_cchExePath = cch;
+
+    size_t offName = cch;
+    while (offName > 0 && g_szExePath[offName - 1] != '\\' && g_szExePath[offName - 1] != '/'
+           && g_szExePath[offName - 1] != ':')
+        offName--;
+    g_offExeName = offName;
+
+    /* Drop the separators before the name, but keep the one of a root ("C:\"). */
+    size_t cchDir = offName;
+    while (   cchDir >= 2
+           && (g_szExePath[cchDir - 1] == '\\' || g_szExePath[cchDir - 1] == '/')
+           && g_szExePath[cchDir - 2] != ':')
+        cchDir--;
+    g_cchExeDir = cchDir;
+}
