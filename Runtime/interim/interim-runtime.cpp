@@ -1,11 +1,9 @@
 /*
- * Interim runtime services: initialisation, tool messages and the string
- * helpers the launcher's command line needs, built on the C library until the
- * runtime's own versions replace them.
+ * Interim runtime services: initialisation and message boxes, built on the C
+ * library until the runtime's own versions replace them.
  */
 #include <tulo/initterm.h>
-#include <tulo/message.h>
-#include <tulo/format.h>
+#include <tulo/process.h>
 #include <tulo/string.h>
 #include <tulo/err.h>
 
@@ -18,106 +16,27 @@
 
 #include "interim.h"
 
-const char *g_pszInterimProgName = "";
 RTINTERIMBOX g_rtInterimLastBox;
 
+/* Windows builds have the runtime's own initialisation (r3/init.cpp). */
+#ifndef _WIN32
 int RTR3InitExe(int cArgs, char ***ppapszArgs, uint32_t fFlags)
 {
     (void)fFlags;
-    if (cArgs > 0 && ppapszArgs && *ppapszArgs && (*ppapszArgs)[0])
+    /* Start-up without the C runtime has recorded the path already; otherwise
+     * the first argument is the best there is. */
+    if (!g_szExePath[0] && cArgs > 0 && ppapszArgs && *ppapszArgs && (*ppapszArgs)[0])
     {
-        const char *pszName = (*ppapszArgs)[0];
-        for (const char *psz = pszName; *psz; psz++)
-            if (*psz == '/' || *psz == '\\' || *psz == ':')
-                pszName = psz + 1;
-        g_pszInterimProgName = pszName;
+        RTStrCopyTo(g_szExePath, sizeof(g_szExePath), (*ppapszArgs)[0]);
+        rtProcParseExePath();
     }
     return VINF_SUCCESS;
 }
+#endif
 
-/* One "<program>: <prefix><line>" per line of the formatted text. */
-static int rtInterimMsgWorker(FILE *pFile, const char *pszPrefix, const char *pszFormat, va_list va)
-{
-    if (!*pszFormat || !strcmp(pszFormat, "\n"))
-    {
-        fputs("\n", pFile);
-        fflush(pFile);
-        return 0;
-    }
-    char *pszText = nullptr;
-    va_list vaCopy;
-    va_copy(vaCopy, va);
-    ptrdiff_t cch = RTFmtAllocTagV(&pszText, pszFormat, vaCopy, "interim");
-    va_end(vaCopy);
-    if (cch < 0)
-    {
-        fprintf(pFile, "%s: %s", g_pszInterimProgName, pszPrefix);
-        va_copy(vaCopy, va);
-        rtInterimStreamPrintfV(pFile, pszFormat, vaCopy);
-        va_end(vaCopy);
-        if (!strchr(pszFormat, '\n'))
-            fputs("\n", pFile);
-        fflush(pFile);
-        return 0;
-    }
-    const char *pszLine = pszText;
-    while (*pszLine)
-    {
-        const char *pszEnd = strchr(pszLine, '\n');
-        size_t const cchLine = pszEnd ? (size_t)(pszEnd - pszLine) : strlen(pszLine);
-        if (!cchLine)
-            fputs("\n", pFile);
-        else
-            fprintf(pFile, "%s: %s%.*s\n", g_pszInterimProgName, pszPrefix, (int)cchLine, pszLine);
-        if (!pszEnd)
-            break;
-        pszLine = pszEnd + 1;
-    }
-    fflush(pFile);
-    RTStrRelease(pszText);
-    return 0;
-}
-
-int RTMsgErrorV(const char *pszFormat, va_list va)
-{
-    return rtInterimMsgWorker(stderr, "error: ", pszFormat, va);
-}
-
-int RTMsgError(const char *pszFormat, ...)
-{
-    va_list va;
-    va_start(va, pszFormat);
-    int rc = RTMsgErrorV(pszFormat, va);
-    va_end(va);
-    return rc;
-}
-
-int RTMsgInfo(const char *pszFormat, ...)
-{
-    va_list va;
-    va_start(va, pszFormat);
-    int rc = rtInterimMsgWorker(stdout, "info: ", pszFormat, va);
-    va_end(va);
-    return rc;
-}
-
-static void rtInterimPrintToStderr(const char *pszFormat, ...)
-{
-    va_list va;
-    va_start(va, pszFormat);
-    rtInterimStreamPrintfV(stderr, pszFormat, va);
-    va_end(va);
-}
-
-RTEXITCODE RTMsgInitFailure(int rcRTR3Init)
-{
-    if (*g_pszInterimProgName)
-        rtInterimPrintToStderr("%s: fatal error: RTR3Init: %Rrc\n", g_pszInterimProgName, rcRTR3Init);
-    else
-        rtInterimPrintToStderr("fatal error: RTR3Init: %Rrc\n", rcRTR3Init);
-    return RTEXITCODE_INIT;
-}
-
+/* Windows builds show their boxes through the launcher's lazily bound user32,
+ * so that the runtime itself never imports it. */
+#ifndef _WIN32
 void rtInterimMessageBox(const char *pszText, const char *pszCaption, unsigned fStyle)
 {
 #ifdef _WIN32
@@ -145,3 +64,4 @@ void rtInterimMessageBox(const char *pszText, const char *pszCaption, unsigned f
     pBox->fStyle = fStyle;
 #endif
 }
+#endif

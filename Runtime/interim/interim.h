@@ -10,9 +10,6 @@
 #include <stdarg.h>
 #include <stdio.h>
 
-/** Formats to a C stream and flushes it; returns the characters written. */
-ptrdiff_t rtInterimStreamPrintfV(FILE *pFile, const char *pszFormat, va_list va);
-
 /** Message box styles used by the launcher. */
 #define RTINTERIM_MB_ICONERROR       0x10u
 #define RTINTERIM_MB_ICONINFORMATION 0x40u
@@ -30,8 +27,5 @@ typedef struct RTINTERIMBOX
     unsigned    fStyle;
 } RTINTERIMBOX;
 extern RTINTERIMBOX g_rtInterimLastBox;
-
-/** Program name used by the tool messages (set by RTR3InitExe). */
-extern const char *g_pszInterimProgName;
 
 #endif

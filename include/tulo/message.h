@@ -1,8 +1,9 @@
-/* Tool messages: "<program>: error: <text>" lines on the standard streams. */
+/* Tool messages: "<program>: error: <text>" lines on g_pStdErr and g_pStdOut. */
 #ifndef TULO_MESSAGE_H
 #define TULO_MESSAGE_H
 
 #include <tulo/cdefs.h>
+#include <tulo/stream.h>
 #include <stdarg.h>
 
 RT_C_DECLS_BEGIN
@@ -14,9 +15,6 @@ int RTMsgErrorV(const char *pszFormat, va_list va);
 int RTMsgInfo(const char *pszFormat, ...);
 /** Reports a failed runtime initialisation on standard error; returns RTEXITCODE_INIT. */
 RTEXITCODE RTMsgInitFailure(int rcRTR3Init);
-
-/** Formatted output on standard output; returns the number of characters written. */
-ptrdiff_t RTPrintf(const char *pszFormat, ...);
 
 RT_C_DECLS_END
 

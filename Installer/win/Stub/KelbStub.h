@@ -47,5 +47,10 @@ int StubRunSequence(STUB_SETTINGS *pSettings);
 int  StubShowError(const char *pszFormat, ...);
 void StubShowInfo(const char *pszFormat, ...);
 int  StubShowSyntaxError(const char *pszFormat, ...);
+/** "error: " and the text on the standard error stream, whatever the mode;
+ * returns the stream print's result, 1, and rc respectively. */
+int  StubConsoleError(const char *pszFormat, ...);
+int  StubConsoleErrorExit(const char *pszFormat, ...);
+int  StubConsoleErrorRc(int rc, const char *pszFormat, ...);
 
 #endif

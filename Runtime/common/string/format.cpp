@@ -518,7 +518,7 @@ size_t rtFmtRun(const RTFMTENGINE *pEngine, const char *pszFormat, va_list *pArg
 
             default:
                 /* Unknown here: the caller's type callback may know it;
-                 * without one the specification is dropped. */
+                 * without one the conversion is dropped. */
                 if (pEngine->pfnFormat)
                 {
                     const char *pszType = psz - 1;
