@@ -231,13 +231,15 @@ static void checkAbs(const char *pszBase, const char *pszPath, uint32_t fFlags, 
     PRTPATHPARSED pRec = allocRecord(cbRef / 2 + 2, &cbRec);
     CHECK(RTPathParse(pszRef, pRec, cbRec, fFlags & RTPATH_STR_F_STYLE_MASK) == VINF_SUCCESS);
     CHECK(pRec->fProps & (RTPATH_PROP_ROOT_SLASH | RTPATH_PROP_UNC));
-    CHECK(!(pRec->fProps & (RTPATH_PROP_DOT_REFS | RTPATH_PROP_EXTRA_SLASHES)));
-    if (pRec->fProps & RTPATH_PROP_DOTDOT_REFS)
+    CHECK(!(pRec->fProps & RTPATH_PROP_EXTRA_SLASHES));
+    if (pRec->fProps & (RTPATH_PROP_DOT_REFS | RTPATH_PROP_DOTDOT_REFS))
     {
-        /* Only the protected share of a UNC path may be "..". */
+        /* Only the protected share of a UNC path may be "." or "..". */
         CHECK((pRec->fProps & (RTPATH_PROP_UNC | RTPATH_PROP_SPECIAL_UNC)) == RTPATH_PROP_UNC);
         for (unsigned i = 2; i < pRec->cComps; i++)
-            CHECK(!(pRec->aComps[i].cch == 2 && !memcmp(&pszRef[pRec->aComps[i].off], "..", 2)));
+            CHECK(!(   pszRef[pRec->aComps[i].off] == '.'
+                    && (   pRec->aComps[i].cch == 1
+                        || (pRec->aComps[i].cch == 2 && pszRef[pRec->aComps[i].off + 1] == '.'))));
     }
     if (fDos && (pRec->fProps & RTPATH_PROP_VOLUME))
         CHECK(pszRef[0] >= 'A' && pszRef[0] <= 'Z');
