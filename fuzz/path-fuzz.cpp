@@ -198,10 +198,13 @@ static void checkAbs(const char *pszBase, const char *pszPath, uint32_t fFlags, 
 {
     bool const fDos = (fFlags & RTPATH_STR_F_STYLE_MASK) == RTPATH_STR_F_STYLE_DOS;
 
-    /* The reference result, with room for everything. */
+    /* The reference result, with room for the path, a base and a current
+     * directory of ordinary length; longer ones retry once. */
     size_t cbRef;
     char  *pszRef;
-    int const rcRef = absInto(pszBase, pszPath, fFlags, 200000, &cbRef, &pszRef);
+    int    rcRef = absInto(pszBase, pszPath, fFlags, 2 * strlen(pszPath) + 8192, &cbRef, &pszRef);
+    if (rcRef == VERR_BUFFER_OVERFLOW)
+        rcRef = absInto(pszBase, pszPath, fFlags, cbRef, &cbRef, &pszRef);
     CHECK(   rcRef == VINF_SUCCESS
           || rcRef == VERR_PATH_ZERO_LENGTH
           || rcRef == VERR_FILENAME_TOO_LONG);

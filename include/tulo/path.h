@@ -147,7 +147,10 @@ int RTPathParsedReassemble(const char *pszSrcPath, PRTPATHPARSED pParsed, uint32
 
 /**
  * Absolute form of pszPath, relative to pszBase or, when that is NULL or
- * empty, to the current directory (of the path's drive for "X:dir").
+ * empty, to the current directory (of the path's drive for "X:dir"). "." and
+ * ".." are resolved, never above the root or the share of a UNC path, and
+ * separators are normalised to the style's. The destination serves as
+ * scratch space and must not overlap pszBase or pszPath.
  *
  * @param   pcbAbsPath  In: size of pszAbsPath. Out: on success the length of
  *                      the result; on VERR_BUFFER_OVERFLOW a size that

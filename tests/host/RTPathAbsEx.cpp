@@ -96,11 +96,17 @@ void checkSizes(const char *pszBase, const std::string &strPath, uint32_t fFlags
         }
         ASSERT_EQ(Res.rc, VERR_BUFFER_OVERFLOW);
         if (cb)
+        {
             EXPECT_EQ(Res.str, "");
+        }
         if (fExact)
+        {
             EXPECT_EQ(Res.cb, cchExpect + 1);
+        }
         else
+        {
             EXPECT_GT(Res.cb, cchExpect);
+        }
         AbsResult Retry = absEx(pszBase, strPath, fFlags, Res.cb);
         EXPECT_EQ(Retry.rc, VINF_SUCCESS);
         EXPECT_EQ(Retry.str, strExpect);
@@ -139,6 +145,11 @@ const ABSCASE g_aDosCases[] =
     { nullptr,              R"(\\?\C:\x)",          DOS,            R"(\\?\C:\x)" },
     { nullptr,              R"(\\?\C:\..\x)",       DOS,            R"(\\?\x)" },
     { nullptr,              R"(\\.\pipe\..\..\p)",  DOS,            R"(\\.\p)" },
+    /* The share is protected whatever its name, as the platform does it. */
+    { nullptr,              R"(\\srv\.\x)",         DOS,            R"(\\srv\.\x)" },
+    { nullptr,              R"(\\srv\.\..\x)",     DOS,            R"(\\srv\.\x)" },
+    { nullptr,              R"(\\srv\..\x)",        DOS,            R"(\\srv\..\x)" },
+    { nullptr,              R"(//\.)",               DOS,            R"(\\\.)" },
     /* Rooted on the base's drive or share. */
     { R"(\\srv\share\sub)", R"(\dir)",              DOS,            R"(\\srv\share\dir)" },
     { R"(//srv/share)",     R"(/dir/..\x\)",        DOS,            R"(\\srv\share\x\)" },
@@ -316,7 +327,9 @@ TEST(RTPathAbsEx, LongPaths)
         EXPECT_EQ(Res.rc, Case.rc);
         EXPECT_EQ(Res.cb, Case.cbOut);
         if (RT_SUCCESS(Res.rc))
+        {
             EXPECT_EQ(Res.str, "/base/" + strName);
+        }
         Res = absEx(nullptr, "C:/" + std::string(Case.cchResult - 3, 'n'), DOS, RTPATH_MAX);
         EXPECT_EQ(Res.rc, Case.rc);
         EXPECT_EQ(Res.cb, Case.cbOut);
@@ -413,7 +426,9 @@ protected:
             close(m_fdOld);
         }
         if (!m_strTop.empty())
+        {
             EXPECT_EQ(system(("rm -rf '" + m_strTop + "'").c_str()), 0);
+        }
     }
 
     static std::string cwd()
@@ -533,7 +548,9 @@ TEST_F(RTPathAbsCwd, LongCurrentDirectory)
         EXPECT_EQ(Res.rc, Case.rc);
         EXPECT_EQ(Res.cb, Case.cbOut);
         if (RT_SUCCESS(Res.rc))
+        {
             EXPECT_EQ(Res.str, Case.strExpect);
+        }
         checkSizes(nullptr, Case.pszPath, Case.fFlags, Case.strExpect, true);
     }
 

@@ -46,11 +46,17 @@ TEST(RTPathFilename, Table)
         memcpy(psz, Case.pszPath, cb);
         char *pszName = RTPathFilenameEx(psz, Case.fFlags);
         if (Case.offName < 0)
+        {
             EXPECT_EQ(pszName, nullptr);
+        }
         else
+        {
             EXPECT_EQ(pszName, psz + Case.offName);
+        }
         if ((Case.fFlags & RTPATH_STR_F_STYLE_MASK) != DOS)
+        {
             EXPECT_EQ(RTPathFilename(psz), pszName);
+        }
         free(psz);
     }
     EXPECT_EQ(RTPathFilenameEx(nullptr, DOS), nullptr);

@@ -52,9 +52,13 @@ TEST(RTPathJoin, Table)
             {
                 EXPECT_EQ(rc, VERR_BUFFER_OVERFLOW);
                 if (cb)
+                {
                     EXPECT_STREQ(psz, "") << "a failed join must not look like a path";
+                }
                 else
+                {
                     EXPECT_EQ(psz[0], 'Z');
+                }
             }
             free(psz);
         }

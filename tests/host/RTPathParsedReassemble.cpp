@@ -35,7 +35,9 @@ std::string reassemble(const char *pszPath, PRTPATHPARSED pParsed, uint32_t fFla
     int const rc = RTPathParsedReassemble(pszPath, pParsed, fFlags, psz, cb);
     std::string Str = RT_SUCCESS(rc) ? std::string(psz) : "<" + std::to_string(rc) + ">";
     if (RT_FAILURE(rc) && cb)
+    {
         EXPECT_EQ(psz[0], '\0') << "a failed rebuild must leave an empty string";
+    }
     free(psz);
     if (prc)
         *prc = rc;

@@ -48,11 +48,17 @@ TEST(RTPathSuffix, Table)
         memcpy(psz, Case.pszPath, cb);
         char *pszSuffix = RTPathSuffixEx(psz, Case.fFlags);
         if (Case.offSuffix < 0)
+        {
             EXPECT_EQ(pszSuffix, nullptr);
+        }
         else
+        {
             EXPECT_EQ(pszSuffix, psz + Case.offSuffix);
+        }
         if ((Case.fFlags & RTPATH_STR_F_STYLE_MASK) != DOS)
+        {
             EXPECT_EQ(RTPathSuffix(psz), pszSuffix);
+        }
         free(psz);
     }
     EXPECT_EQ(RTPathSuffixEx(nullptr, DOS), nullptr);

@@ -39,7 +39,9 @@ TEST(RTPathGetCurrent, Sizes)
             EXPECT_EQ(std::string(psz), strCwd);
         }
         else
+        {
             EXPECT_EQ(rc, VERR_BUFFER_OVERFLOW);
+        }
         free(psz);
     }
     EXPECT_EQ(RTPathGetCurrent(nullptr, 16), VERR_INVALID_POINTER);
@@ -93,9 +95,13 @@ TEST(RTPathGetCurrentDrive, Root)
         memset(sz, 'Z', sizeof(sz));
         EXPECT_EQ(RTPathGetCurrentDrive(sz, Case.cb), Case.rc);
         if (RT_SUCCESS(Case.rc))
+        {
             EXPECT_STREQ(sz, "/");
+        }
         else
+        {
             EXPECT_EQ(sz[0], 'Z');
+        }
     }
     EXPECT_EQ(RTPathGetCurrentDrive(nullptr, 8), VERR_INVALID_POINTER);
 }
@@ -124,9 +130,13 @@ TEST(RTPathGetCurrentOnDrive, DriveRoot)
         memset(sz, 'Z', sizeof(sz));
         EXPECT_EQ(RTPathGetCurrentOnDrive(Case.chDrive, sz, Case.cb), Case.rc);
         if (Case.pszExpect)
+        {
             EXPECT_STREQ(sz, Case.pszExpect);
+        }
         else
+        {
             EXPECT_EQ(sz[0], 'Z');
+        }
     }
 }
 
