@@ -14,4 +14,6 @@ if(WIN32)
     r3/init.cpp
     r3/win/init-win.cpp
   )
+else()
+  list(APPEND TULO_SOURCES r3/posix/init-posix.cpp)
 endif()

@@ -5,7 +5,6 @@
 #include "KelbStub.h"
 
 #include <tulo/err.h>
-#include "interim/interim.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +20,16 @@ unsigned      g_cRunSequence;
 STUB_SETTINGS g_RunSettings;
 
 const char g_szProg[] = "KelbStub.exe";
+
+/** The boxes of one run: how many, and the last one's text, caption and style. */
+struct SHOWNBOXES
+{
+    unsigned    cShown;
+    std::string strText;
+    std::string strCaption;
+    unsigned    fStyle;
+};
+SHOWNBOXES g_Boxes;
 
 struct RUNRESULT
 {
@@ -44,7 +53,7 @@ RUNRESULT runStub(std::vector<std::string> Args)
 
     g_cRunSequence = 0;
     memset(&g_RunSettings, 0xcc, sizeof(g_RunSettings));
-    memset(&g_rtInterimLastBox, 0, sizeof(g_rtInterimLastBox));
+    g_Boxes = SHOWNBOXES();
 
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
@@ -52,10 +61,10 @@ RUNRESULT runStub(std::vector<std::string> Args)
     Result.rcExit = StubTestMain((int)Args.size(), Argv.data());
     Result.strOut = testing::internal::GetCapturedStdout();
     Result.strErr = testing::internal::GetCapturedStderr();
-    Result.cBoxes = g_rtInterimLastBox.cShown;
-    Result.strBoxText = g_rtInterimLastBox.szText;
-    Result.strBoxCaption = g_rtInterimLastBox.szCaption;
-    Result.fBoxStyle = g_rtInterimLastBox.fStyle;
+    Result.cBoxes = g_Boxes.cShown;
+    Result.strBoxText = g_Boxes.strText;
+    Result.strBoxCaption = g_Boxes.strCaption;
+    Result.fBoxStyle = g_Boxes.fStyle;
     Result.cRunSequence = g_cRunSequence;
     return Result;
 }
@@ -71,54 +80,27 @@ STUB_SETTINGS runToSequence(const std::vector<std::string> &Args)
     return g_RunSettings;
 }
 
-const char g_szHelpFormat[] = R"(-- Corvane Installer v%u.%u.%ur%u --
-
-Command Line Parameters:
-
---extract
-    Extract file contents to temporary directory
---logging
-    Enables MSI installer logging (to extract path)
---msi-log-file <path/to/file>
-    Sets MSI logging to <file>
---msiparams <parameters>
-    Specifies extra parameters for the MSI installers
-    double quoted arguments must be doubled and put
-    in quotes: --msiparams "PROP=""a b c"""
---msi-prop <prop> <value>
-    Adds <prop>=<value> to the MSI parameters,
-    quoting the property value if necessary
---no-silent-cert
-    Do not install Corvane Certificate automatically
-    when --silent option is specified
---force-install-timestamp-ca
-    Install the timestamp CA needed for supporting
-    legacy Windows versions regardless of the version or
-    type of Windows Corvane is being installed on.
-    Default: All except Windows 10 & 11 desktop
---no-install-timestamp-ca
-    Do not install the above mentioned timestamp CA.
---path
-    Sets the path of the extraction directory
---reinstall
-    Forces Corvane to get re-installed
---ignore-reboot
-   Do not set exit code to 3010 if a reboot is required
---silent
-   Enables silent mode installation
---version
-   Displays version number and exit
--?, -h, --help
-   Displays this help text and exit
-
-Examples:
-  %s --msiparams "INSTALLDIR=""C:\Program Files\Corvane"""
-  %s --extract -path C:\Kelb)";
+/** The help text's format, shared with the end-to-end test of the executable. */
+std::string helpFormat()
+{
+    FILE *pFile = fopen(KELB_TEST_FIXTURES "/KelbStub-help.txt", "rb");
+    EXPECT_NE(pFile, nullptr) << KELB_TEST_FIXTURES "/KelbStub-help.txt";
+    std::string str;
+    if (pFile)
+    {
+        char achBuf[1024];
+        size_t cb;
+        while ((cb = fread(achBuf, 1, sizeof(achBuf), pFile)) > 0)
+            str.append(achBuf, cb);
+        fclose(pFile);
+    }
+    return str;
+}
 
 std::string expectedHelp()
 {
     char szBuf[4096];
-    snprintf(szBuf, sizeof(szBuf), g_szHelpFormat, KELB_VERSION_MAJOR, KELB_VERSION_MINOR, KELB_VERSION_BUILD,
+    snprintf(szBuf, sizeof(szBuf), helpFormat().c_str(), KELB_VERSION_MAJOR, KELB_VERSION_MINOR, KELB_VERSION_BUILD,
              KELB_VERSION_REVISION, g_szProg, g_szProg);
     return szBuf;
 }
@@ -138,6 +120,14 @@ int StubRunSequence(STUB_SETTINGS *pSettings)
     g_cRunSequence++;
     g_RunSettings = *pSettings;
     return 0;
+}
+
+void StubHostMessageBox(const char *pszText, const char *pszCaption, unsigned fStyle)
+{
+    g_Boxes.cShown++;
+    g_Boxes.strText = pszText;
+    g_Boxes.strCaption = pszCaption;
+    g_Boxes.fStyle = fStyle;
 }
 
 TEST(KelbStub, DefaultsWithoutArguments)

@@ -4,10 +4,13 @@
  *
  * Usage: exitcode-runner.exe <result-file> <program> [arguments...]
  *        exitcode-runner.exe <result-file> <program> --raw <command-line tail>
+ *        exitcode-runner.exe <result-file> <program> --raw-units <command-line tail>
  * The program's command line is the program path followed by the rest of the
  * runner's own command line, unchanged, so quoting reaches the program as given;
  * with --raw the tail is the one argument after it, taken literally, so a test
- * can hand the program any command line at all.
+ * can hand the program any command line at all. --raw-units also replaces
+ * every \uXXXX in the tail by that UTF-16 unit, so that a command line can
+ * hold what no argument of ours can carry, an unpaired surrogate say.
  */
 #include <windows.h>
 #include <stdio.h>
@@ -43,6 +46,41 @@ static const wchar_t *skipArg(const wchar_t *pwsz)
     return pwsz;
 }
 
+static int hexDigit(wchar_t wc)
+{
+    if (wc >= L'0' && wc <= L'9')
+        return wc - L'0';
+    if (wc >= L'a' && wc <= L'f')
+        return wc - L'a' + 10;
+    if (wc >= L'A' && wc <= L'F')
+        return wc - L'A' + 10;
+    return -1;
+}
+
+/* Replaces each \uXXXX (four hex digits) by its unit, in place. */
+static void decodeUnits(wchar_t *pwsz)
+{
+    wchar_t *pwszDst = pwsz;
+    while (*pwsz)
+    {
+        if (pwsz[0] == L'\\' && pwsz[1] == L'u')
+        {
+            int uUnit = 0;
+            int i;
+            for (i = 0; i < 4 && hexDigit(pwsz[2 + i]) >= 0; i++)
+                uUnit = uUnit * 16 + hexDigit(pwsz[2 + i]);
+            if (i == 4)
+            {
+                *pwszDst++ = (wchar_t)uUnit;
+                pwsz += 6;
+                continue;
+            }
+        }
+        *pwszDst++ = *pwsz++;
+    }
+    *pwszDst = 0;
+}
+
 int wmain(int argc, wchar_t **argv)
 {
     if (argc < 3)
@@ -52,7 +90,10 @@ int wmain(int argc, wchar_t **argv)
     }
 
     const wchar_t *pwszTail = skipArg(skipArg(skipArg(GetCommandLineW())));
-    int const fRaw = argc == 5 && !wcscmp(argv[3], L"--raw");
+    int const fUnits = argc == 5 && !wcscmp(argv[3], L"--raw-units");
+    int const fRaw = fUnits || (argc == 5 && !wcscmp(argv[3], L"--raw"));
+    if (fUnits)
+        decodeUnits(argv[4]);
     if (fRaw)
         pwszTail = argv[4];
     size_t const cwcProg = wcslen(argv[2]);

@@ -53,4 +53,10 @@ int  StubConsoleError(const char *pszFormat, ...);
 int  StubConsoleErrorExit(const char *pszFormat, ...);
 int  StubConsoleErrorRc(int rc, const char *pszFormat, ...);
 
+#ifndef _WIN32
+/** Hosts have no window system: a box goes to the program that embeds the
+ * launcher's code (its tests record it). */
+void StubHostMessageBox(const char *pszText, const char *pszCaption, unsigned fStyle);
+#endif
+
 #endif

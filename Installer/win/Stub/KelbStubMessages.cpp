@@ -13,8 +13,6 @@
 
 #ifdef _WIN32
 # include "KelbStubLazy.h"
-#else
-# include "../../../Runtime/interim/interim.h"
 #endif
 
 /** Message box styles: the error and the information icon, OK button only. */
@@ -42,10 +40,9 @@ static void stubMessageBox(const char *pszText, unsigned fStyle)
         STUB_LAZY(User32, MessageBoxA)(hwndOwner, pszText, KELB_PRODUCT_TITLE, fStyle);
 }
 #else
-/* Hosts without a window system keep the last box for inspection. */
 static void stubMessageBox(const char *pszText, unsigned fStyle)
 {
-    rtInterimMessageBox(pszText, KELB_PRODUCT_TITLE, fStyle);
+    StubHostMessageBox(pszText, KELB_PRODUCT_TITLE, fStyle);
 }
 #endif
 
