@@ -1,16 +1,12 @@
-/* Special directories (temporary, current, executable), path information
- * queries and the environment lookup into a caller buffer. */
+/* Special directories (temporary, current, executable) and path information
+ * queries. */
 #ifndef TULO_PATHSPECIAL_H
 #define TULO_PATHSPECIAL_H
 
 #include <tulo/cdefs.h>
 #include <tulo/fs.h>
 #include <tulo/path.h>
-#if defined(__has_include)
-# if __has_include(<tulo/env.h>)
-#  include <tulo/env.h>
-# endif
-#endif
+#include <tulo/env.h>
 
 RT_C_DECLS_BEGIN
 
@@ -38,19 +34,6 @@ int RTPathExecDir(char *pszPath, size_t cbPath);
 /** Information about the object pszPath names; fFlags is RTPATH_F_ON_LINK
  * or RTPATH_F_FOLLOW_LINK, optionally with RTPATH_F_NO_SYMLINKS. */
 int RTPathQueryInfoEx(const char *pszPath, PRTFSOBJINFO pObjInfo, RTFSOBJATTRADD enmAdditionalAttribs, uint32_t fFlags);
-
-#ifndef RTENV_DEFAULT
-/** An environment handle. */
-typedef struct RTENVINTERNAL *RTENV;
-/** The process environment, the only environment handle here. */
-# define RTENV_DEFAULT ((RTENV)~(uintptr_t)0)
-#endif
-
-/** The value of pszVar in the environment Env into pszValue (cbValue bytes)
- * and/or its length in bytes (without terminator) into *pcchActual, which is
- * also set when the value does not fit (VERR_BUFFER_OVERFLOW). Without
- * pcchActual, a buffer is required. VERR_ENV_VAR_NOT_FOUND when not set. */
-int RTEnvGetEx(RTENV Env, const char *pszVar, char *pszValue, size_t cbValue, size_t *pcchActual);
 
 RT_C_DECLS_END
 

@@ -22,5 +22,7 @@
 #include <tulo/once.h>
 #include <tulo/rand.h>
 #include <tulo/env.h>
+#include <tulo/errinfo.h>
+#include <tulo/net.h>
 
 #endif

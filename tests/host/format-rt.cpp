@@ -6,6 +6,7 @@
  * times what it was given, so a handler that returns a length of its own
  * instead of the callback's sum shows up.
  */
+#include <tulo/errinfo.h>
 #include <tulo/format.h>
 #include <tulo/err.h>
 #include <tulo/types.h>
@@ -418,23 +419,23 @@ TEST(FormatRt, Uuid)
 TEST(FormatRt, ErrInfo)
 {
     char szMsg[] = "disk on fire";
-    RTERRINFO Info = { RTERRINFO_MAGIC, VERR_FILE_NOT_FOUND, sizeof(szMsg), szMsg };
+    RTERRINFO Info = { RTERRINFO_MAGIC | RTERRINFO_FLAGS_SET, VERR_FILE_NOT_FOUND, sizeof(szMsg), szMsg };
     EXPECT_EQ(fmt("%RTeic", &Info), "The file or device was not found.: disk on fire");
     EXPECT_EQ(fmt("%#RTeic", &Info), "The file or device was not found. - disk on fire");
     EXPECT_EQ(fmt("%RTeim", &Info), ": disk on fire");
     EXPECT_EQ(fmt("%#RTeim", &Info), " - disk on fire");
 
     /* At most the buffer size of the message, terminated or not. */
-    RTERRINFO Short = { RTERRINFO_MAGIC | 0x30, VERR_FILE_NOT_FOUND, 4, szMsg };
+    RTERRINFO Short = { RTERRINFO_MAGIC | RTERRINFO_FLAGS_SET | 0x30, VERR_FILE_NOT_FOUND, 4, szMsg };
     EXPECT_EQ(fmt("%RTeim", &Short), ": disk");
 
     /* No buffer: the status text only. */
-    RTERRINFO NoMsg = { RTERRINFO_MAGIC, 30000, 0, nullptr };
+    RTERRINFO NoMsg = { RTERRINFO_MAGIC | RTERRINFO_FLAGS_SET, 30000, 0, nullptr };
     EXPECT_EQ(fmt("%RTeic", &NoMsg), "Unknown Status 30000 (0x7530)");
     EXPECT_EQ(fmt("%RTeim|", &NoMsg), "|");
 
     /* A message pointer that must not be read is left out. */
-    RTERRINFO BadMsg = { RTERRINFO_MAGIC, VINF_SUCCESS, 10, (char *)(uintptr_t)16 };
+    RTERRINFO BadMsg = { RTERRINFO_MAGIC | RTERRINFO_FLAGS_SET, VINF_SUCCESS, 10, (char *)(uintptr_t)16 };
     EXPECT_EQ(fmt("%RTeic", &BadMsg), "Success.");
 
     /* Records that are not initialised, or not readable, print nothing. */
@@ -444,6 +445,27 @@ TEST(FormatRt, ErrInfo)
     EXPECT_EQ(fmt("[%RTeic]", &WrongMagic), "[]");
     EXPECT_EQ(fmt("[%RTeic]", (void *)nullptr), "[]");
     EXPECT_EQ(fmt("[%RTeim]", (void *)(uintptr_t)32), "[]");
+}
+
+/* The records the runtime's operations fill (the loader's, say) print as the
+ * format types read them: filled ones in full, fresh and cleared ones not. */
+TEST(FormatRt, ErrInfoFromOperations)
+{
+    char szMsg[32];
+    RTERRINFO Info;
+    RTErrInfoInit(&Info, szMsg, sizeof(szMsg));
+    EXPECT_EQ(fmt("[%RTeic]", &Info), "[]");
+    EXPECT_EQ(RTErrInfoSetF(&Info, VERR_FILE_NOT_FOUND, "GetLastError=%u", 2u), VERR_FILE_NOT_FOUND);
+    EXPECT_EQ(fmt("%RTeic", &Info), "The file or device was not found.: GetLastError=2");
+    EXPECT_EQ(fmt("%RTeim", &Info), ": GetLastError=2");
+    RTErrInfoClear(&Info);
+    EXPECT_EQ(fmt("[%RTeic]", &Info), "[]");
+
+    /* A text longer than the buffer is cut to it, terminated. */
+    char szTiny[8];
+    RTErrInfoInit(&Info, szTiny, sizeof(szTiny));
+    RTErrInfoSet(&Info, VERR_NO_MEMORY, "Failed to allocate 64 bytes");
+    EXPECT_EQ(fmt("%RTeim", &Info), ": Failed ");
 }
 
 TEST(FormatRt, TimeSpec)

@@ -4,10 +4,10 @@
 
 PRTERRINFO RTErrInfoInit(PRTERRINFO pErrInfo, char *pszMsg, size_t cbMsg)
 {
-    pErrInfo->fFlags = 0;
+    pErrInfo->fFlags = RTERRINFO_MAGIC;
     pErrInfo->rc     = 0;
     pErrInfo->pszMsg = pszMsg;
-    pErrInfo->cbMsg  = pszMsg ? cbMsg : 0;
+    pErrInfo->cbMsg  = !pszMsg ? 0 : cbMsg > UINT32_MAX ? UINT32_MAX : (uint32_t)cbMsg;
     if (pErrInfo->cbMsg)
         pszMsg[0] = '\0';
     return pErrInfo;

@@ -9,37 +9,14 @@
 
 #include "common/string/format-internal.h"
 
+#include <tulo/errinfo.h>
+#include <tulo/net.h>
 #include <tulo/types.h>
 
 #include <string.h>
 
 /** The size bits of the conversion flags; the types set their own. */
 #define RTFMTRT_F_SIZE_MASK (RTFMT_F_8BIT | RTFMT_F_16BIT | RTFMT_F_32BIT | RTFMT_F_64BIT)
-
-/** Network address record of %RTnaddr. */
-#define RTNETADDRTYPE_IPV4   1u
-#define RTNETADDRTYPE_IPV6   2u
-#define RTNETADDRTYPE_MAC    4u
-/** Port value meaning "no port". */
-#define RTNETADDR_PORT_NA    UINT32_MAX
-typedef struct RTNETADDR
-{
-    uint8_t  abAddr[16];    /**< IPv4 in the first 4 bytes, IPv6 in all, MAC in the first 6 */
-    uint32_t enmType;       /**< RTNETADDRTYPE_XXX */
-    uint32_t uPort;         /**< RTNETADDR_PORT_NA when there is none */
-} RTNETADDR;
-
-/** Error information of %RTeic and %RTeim. Only a record whose flags word
- * masked with RTERRINFO_MAGIC_MASK equals RTERRINFO_MAGIC is read further. */
-#define RTERRINFO_MAGIC_MASK UINT32_C(0xffff0004)
-#define RTERRINFO_MAGIC      UINT32_C(0xbabe0004)
-typedef struct RTERRINFO
-{
-    uint32_t    fFlags;
-    int32_t     rc;
-    uint32_t    cbMsg;      /**< size of the message buffer */
-    char       *pszMsg;
-} RTERRINFO;
 
 /** Escaped string forms (%RMas, %RMes, %RMjs, %RMpa, %RMpq, %RMpf, %RMpp). */
 typedef enum RTFMTRTESCAPE

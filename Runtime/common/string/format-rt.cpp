@@ -289,7 +289,7 @@ size_t rtFmtRtErrInfo(PFNRTFMTOUTPUT pfnOutput, void *pvArgOutput, const void *p
         return 0;
     RTERRINFO ErrInfo;
     memcpy(&ErrInfo, pvErrInfo, sizeof(ErrInfo));
-    if ((ErrInfo.fFlags & RTERRINFO_MAGIC_MASK) != RTERRINFO_MAGIC)
+    if ((ErrInfo.fFlags & RTERRINFO_MAGIC_MASK) != (RTERRINFO_MAGIC | RTERRINFO_FLAGS_SET))
         return 0;
 
     size_t cchRet = 0;

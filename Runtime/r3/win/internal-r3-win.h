@@ -6,6 +6,7 @@
 #define TULO_INTERNAL_R3_WIN_H
 
 #include <tulo/cdefs.h>
+#include <tulo/types.h>
 #include "../winosver.h"
 
 #include <windows.h>
@@ -26,6 +27,11 @@ extern decltype(&UnhandledExceptionFilter)          g_pfnUnhandledExceptionFilte
 /** The socket library; true when only wsock32.dll could be loaded. */
 extern HMODULE              g_hModWinSock;
 extern bool                 g_fOldWinSock;
+
+/** The executable's path as the system reports it, in a static buffer:
+ * ERROR_SUCCESS with the path and its length in units, or the platform's
+ * error (ERROR_INSUFFICIENT_BUFFER when the path did not fit). */
+uint32_t rtProcQueryExePathW(PCRTUTF16 *ppwszPath, size_t *pcwcPath);
 
 /** The process identifier. */
 uint32_t rtR3InitNativeProcessId(void);

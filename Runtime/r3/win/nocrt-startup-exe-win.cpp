@@ -5,6 +5,7 @@
  * the standard error handle.
  */
 #include "nocrt-internal.h"
+#include "internal-r3-win.h"
 
 #include <tulo/err.h>
 #include <tulo/getopt.h>
@@ -88,17 +89,18 @@ static void rtNoCrtFixOldLoaderSections(PPEB pPeb)
 
 static void rtNoCrtInitProcExecPath(void)
 {
-    static WCHAR s_wszPath[RTPROC_EXE_PATH_SIZE];
-    DWORD const cwc = GetModuleFileNameW(nullptr, s_wszPath, RT_ELEMENTS(s_wszPath));
-    if (!cwc)
+    PCRTUTF16 pwszPath = nullptr;
+    size_t cwcPath = 0;
+    uint32_t const uErr = rtProcQueryExePathW(&pwszPath, &cwcPath);
+    if (uErr != ERROR_SUCCESS)
     {
         rtNoCrtStdErrWrite("initProcExecPath: GetModuleFileNameW failed: ");
-        rtNoCrtStdErrErrNo(GetLastError());
+        rtNoCrtStdErrErrNo(uErr);
         rtNoCrtStdErrWrite("\r\n");
         return;
     }
     char *pszDst = g_szExePath;
-    int rc = RTUtf16ToUtf8Ex(s_wszPath, cwc, &pszDst, sizeof(g_szExePath), nullptr);
+    int rc = RTUtf16ToUtf8Ex(pwszPath, cwcPath, &pszDst, sizeof(g_szExePath), nullptr);
     if (RT_FAILURE(rc))
     {
         g_szExePath[0] = '\0';
