@@ -10,36 +10,14 @@
 #include <gtest/gtest.h>
 
 #include "guarded-page.h"
+#include "text-test-util.h"
 
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
 #include <string>
 
-#if defined(__SANITIZE_ADDRESS__)
-# define TST_HAVE_ASAN 1
-#elif defined(__has_feature)
-# if __has_feature(address_sanitizer)
-#  define TST_HAVE_ASAN 1
-# endif
-#endif
-#ifdef TST_HAVE_ASAN
-# include <sanitizer/allocator_interface.h>
-/* Huge requests must come back as NULL instead of stopping the test. */
-extern "C" const char *__asan_default_options() { return "allocator_may_return_null=1"; }
-#endif
-
 namespace {
-
-size_t AllocatedSize(const void *pv)
-{
-#ifdef TST_HAVE_ASAN
-    return __sanitizer_get_allocated_size(pv);
-#else
-    (void)pv;
-    return 0;
-#endif
-}
 
 /* Sign of a comparison result, for rows that only fix the order. */
 int Sign(int i)
@@ -56,9 +34,7 @@ TEST(StrAlloc, AllocBuf)
         char *psz = RTStrAllocBuf(Row.cb);
         ASSERT_NE(psz, nullptr);
         EXPECT_EQ(psz[0], '\0');
-        size_t const cbBlock = AllocatedSize(psz);
-        if (cbBlock)
-            EXPECT_EQ(cbBlock, Row.cbBlock);
+        EXPECT_TRUE(HeapBlockSizeIs(psz, Row.cbBlock));
         RTStrRelease(psz);
     }
     EXPECT_EQ(RTStrAllocBuf(~(size_t)0 / 2), nullptr);
@@ -88,9 +64,7 @@ TEST(StrAlloc, DupPrefixAndClone)
         char *psz = RTStrDupPrefix(Row.psz, Row.cchMax);
         ASSERT_NE(psz, nullptr);
         EXPECT_STREQ(psz, Row.pszExpect);
-        size_t const cbBlock = AllocatedSize(psz);
-        if (cbBlock)
-            EXPECT_EQ(cbBlock, strlen(Row.pszExpect) + 1);
+        EXPECT_TRUE(HeapBlockSizeIs(psz, strlen(Row.pszExpect) + 1));
         RTStrRelease(psz);
 
         psz = (char *)&psz;
@@ -153,9 +127,7 @@ TEST(StrAlloc, Resize)
         {
             ASSERT_NE(psz, nullptr);
             EXPECT_STREQ(psz, Row.pszExpect);
-            size_t const cbBlock = AllocatedSize(psz);
-            if (cbBlock)
-                EXPECT_EQ(cbBlock, Row.cbBlock);
+            EXPECT_TRUE(HeapBlockSizeIs(psz, Row.cbBlock));
             EXPECT_EQ(psz[Row.cbBlock - 1], '\0');
         }
         RTStrRelease(psz);

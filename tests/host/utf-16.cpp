@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "guarded-page.h"
+#include "text-test-util.h"
 
 #include <stdint.h>
 #include <stdio.h>
@@ -19,30 +20,7 @@
 #include <string>
 #include <vector>
 
-#if defined(__SANITIZE_ADDRESS__)
-# define TST_HAVE_ASAN 1
-#elif defined(__has_feature)
-# if __has_feature(address_sanitizer)
-#  define TST_HAVE_ASAN 1
-# endif
-#endif
-#ifdef TST_HAVE_ASAN
-# include <sanitizer/allocator_interface.h>
-/* Huge requests must come back as NULL instead of stopping the test. */
-extern "C" const char *__asan_default_options() { return "allocator_may_return_null=1"; }
-#endif
-
 namespace {
-
-size_t AllocatedSize(const void *pv)
-{
-#ifdef TST_HAVE_ASAN
-    return __sanitizer_get_allocated_size(pv);
-#else
-    (void)pv;
-    return 0;
-#endif
-}
 
 typedef std::vector<uint16_t> Units;
 
@@ -189,9 +167,7 @@ void CheckToUtf8(PCRTUTF16 pwsz, size_t cwcLimit, const ToUtf8Row &Row)
         ASSERT_NE(psz, nullptr);
         EXPECT_EQ(cch, cchExpect);
         EXPECT_STREQ(psz, Row.pszUtf8);
-        size_t const cbBlock = AllocatedSize(psz);
-        if (cbBlock)
-            EXPECT_EQ(cbBlock, cchExpect + 1);
+        EXPECT_TRUE(HeapBlockSizeIs(psz, cchExpect + 1));
         RTStrRelease(psz);
     }
     else
@@ -276,9 +252,7 @@ TEST(Utf16, ToUtf8ExCallerBuffer)
     EXPECT_EQ(RTUtf16ToUtf8Ex(Text.get(), RTSTR_MAX, &psz, 20, nullptr), VINF_SUCCESS);
     ASSERT_NE(psz, nullptr);
     EXPECT_STREQ(psz, "a\xc3\xa9\xf0\x9f\x98\x80");
-    size_t const cbBlock = AllocatedSize(psz);
-    if (cbBlock)
-        EXPECT_EQ(cbBlock, 20u);
+    EXPECT_TRUE(HeapBlockSizeIs(psz, 20u));
     RTStrRelease(psz);
     psz = achBuf;
     EXPECT_EQ(RTUtf16ToUtf8Ex(Text.get(), RTSTR_MAX, &psz, 0, nullptr), VINF_SUCCESS);
@@ -313,9 +287,7 @@ TEST(Utf16, AllocBufAndClone)
         PRTUTF16 pwsz = RTUtf16AllocBuf(Row.cbAsked);
         ASSERT_NE(pwsz, nullptr);
         EXPECT_EQ(pwsz[0], 0);
-        size_t const cbBlock = AllocatedSize(pwsz);
-        if (cbBlock)
-            EXPECT_EQ(cbBlock, Row.cbBlock);
+        EXPECT_TRUE(HeapBlockSizeIs(pwsz, Row.cbBlock));
         RTMemFree(pwsz);
     }
     /* Rounding the largest size up must not wrap to a tiny block. */
@@ -327,9 +299,7 @@ TEST(Utf16, AllocBufAndClone)
     ASSERT_NE(pwszCopy, nullptr);
     EXPECT_NE((PCRTUTF16)pwszCopy, Text.get());
     EXPECT_EQ(memcmp(pwszCopy, Text.get(), 5 * sizeof(RTUTF16)), 0);
-    size_t const cbBlock = AllocatedSize(pwszCopy);
-    if (cbBlock)
-        EXPECT_EQ(cbBlock, 5 * sizeof(RTUTF16));
+    EXPECT_TRUE(HeapBlockSizeIs(pwszCopy, 5 * sizeof(RTUTF16)));
     RTMemFree(pwszCopy);
     EXPECT_EQ(RTUtf16Clone(nullptr), nullptr);
 }
@@ -377,9 +347,7 @@ TEST(Utf16, Resize)
             EXPECT_EQ(RTUtf16Length(pwsz), Row.aUnitsExpect.size());
             for (size_t i = 0; i < Row.aUnitsExpect.size(); i++)
                 EXPECT_EQ((uint16_t)pwsz[i], Row.aUnitsExpect[i]);
-            size_t const cbBlock = AllocatedSize(pwsz);
-            if (cbBlock)
-                EXPECT_EQ(cbBlock, Row.cbBlock);
+            EXPECT_TRUE(HeapBlockSizeIs(pwsz, Row.cbBlock));
             /* The last unit of the new size is a terminator. */
             if (RT_SUCCESS(Row.rc))
                 EXPECT_EQ(pwsz[Row.cbBlock / 2 - 1], 0);

@@ -11,25 +11,13 @@
 #include <gtest/gtest.h>
 
 #include "guarded-page.h"
+#include "text-test-util.h"
 
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
 #include <string>
 #include <vector>
-
-#if defined(__SANITIZE_ADDRESS__)
-# define TST_HAVE_ASAN 1
-#elif defined(__has_feature)
-# if __has_feature(address_sanitizer)
-#  define TST_HAVE_ASAN 1
-# endif
-#endif
-#ifdef TST_HAVE_ASAN
-# include <sanitizer/allocator_interface.h>
-/* Huge requests must come back as NULL instead of stopping the test. */
-extern "C" const char *__asan_default_options() { return "allocator_may_return_null=1"; }
-#endif
 
 namespace {
 
@@ -51,17 +39,6 @@ public:
 private:
     char *m_pb;
 };
-
-/* Size of a heap block as the sanitizer's allocator knows it; 0 without one. */
-size_t AllocatedSize(const void *pv)
-{
-#ifdef TST_HAVE_ASAN
-    return __sanitizer_get_allocated_size(pv);
-#else
-    (void)pv;
-    return 0;
-#endif
-}
 
 std::string Hex(const char *pch, size_t cb)
 {
@@ -451,9 +428,7 @@ TEST(Utf8, ToUtf16Texts)
         ASSERT_EQ(RTStrToUtf16(Text.str(), &pwsz), VINF_SUCCESS);
         ASSERT_NE(pwsz, nullptr);
         /* Exactly (units + 1) * 2 bytes: the size was known before allocating. */
-        size_t const cbBlock = AllocatedSize(pwsz);
-        if (cbBlock)
-            EXPECT_EQ(cbBlock, (Row.aUnits.size() + 1) * sizeof(RTUTF16));
+        EXPECT_TRUE(HeapBlockSizeIs(pwsz, (Row.aUnits.size() + 1) * sizeof(RTUTF16)));
         for (size_t i = 0; i < Row.aUnits.size(); i++)
             EXPECT_EQ((uint16_t)pwsz[i], Row.aUnits[i]) << "unit " << i;
         EXPECT_EQ(pwsz[Row.aUnits.size()], 0);
@@ -588,9 +563,7 @@ TEST(Utf8, ToUtf16ExAllocates)
         EXPECT_EQ(cwc, 3u);
         EXPECT_EQ(pwsz[1], 0xe9);
         EXPECT_EQ(pwsz[3], 0);
-        size_t const cbBlock = AllocatedSize(pwsz);
-        if (cbBlock)
-            EXPECT_EQ(cbBlock, Row.cwcBlock * sizeof(RTUTF16));
+        EXPECT_TRUE(HeapBlockSizeIs(pwsz, Row.cwcBlock * sizeof(RTUTF16)));
         RTMemFree(pwsz);
     }
     EXPECT_EQ(awcDummy[0], 0x5a5a);
@@ -614,9 +587,7 @@ TEST(Utf8, ToCodePoints)
     EXPECT_EQ(cCps, 4u);
     for (size_t i = 0; i < RT_ELEMENTS(s_aExpect); i++)
         EXPECT_EQ(paCps[i], s_aExpect[i]) << i;
-    size_t const cbBlock = AllocatedSize(paCps);
-    if (cbBlock)
-        EXPECT_EQ(cbBlock, 5 * sizeof(RTUNICP));
+    EXPECT_TRUE(HeapBlockSizeIs(paCps, 5 * sizeof(RTUNICP)));
     RTMemFree(paCps);
 
     /* Caller's array: the count must leave room for the 0 element. */

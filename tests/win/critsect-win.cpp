@@ -10,8 +10,6 @@
 #include <windows.h>
 
 #include <atomic>
-#include <memory>
-#include <vector>
 
 namespace {
 
@@ -155,7 +153,7 @@ TEST_F(CritSect, LeaveHandsTheSectionToASleepingWaiter)
         OwnerSeen = m_CritSect.NativeThreadOwner;
         rcLeave = RTCritSectLeave(&m_CritSect);
     });
-    ASSERT_TRUE(tstWaitUntil([&] { return hWaiter != NIL_RTTHREAD && tstIsAsleepIn(hWaiter, RTTHREADSTATE_CRITSECT); }));
+    ASSERT_TRUE(tstWaitAsleep(hWaiter, RTTHREADSTATE_CRITSECT));
     EXPECT_EQ(m_CritSect.cLockers, 1);
     EXPECT_EQ(RTCritSectLeave(&m_CritSect), VINF_SUCCESS);
     ASSERT_TRUE(Waiter.join());
@@ -171,40 +169,10 @@ TEST_F(CritSect, LeaveHandsTheSectionToASleepingWaiter)
 /* Many threads, nested enters: never two inside, no increment lost. */
 TEST_F(CritSect, ContentionKeepsMutualExclusion)
 {
-    constexpr unsigned cThreads = 8;
-    constexpr unsigned cIterations = 600;
-    TstGate Start;
-    std::atomic<int> cInside{0}, cMaxInside{0};
-    unsigned volatile uCounter = 0;     /* deliberately not atomic */
-    std::atomic<unsigned> cFailures{0};
-    std::atomic<unsigned> cSteps{0};
-    std::vector<std::unique_ptr<TstThread>> vecThreads;
-    for (unsigned i = 0; i < cThreads; i++)
-        vecThreads.push_back(std::make_unique<TstThread>([&]
-        {
-            Start.wait();
-            for (unsigned j = 0; j < cIterations; j++)
-            {
-                if (RTCritSectEnter(&m_CritSect) != VINF_SUCCESS || RTCritSectEnter(&m_CritSect) != VINF_SUCCESS)
-                    cFailures++;
-                int const c = ++cInside;
-                if (c > cMaxInside)
-                    cMaxInside = c;
-                unsigned const u = uCounter;
-                if (j % 64 == 0)
-                    SwitchToThread();
-                uCounter = u + 1;
-                --cInside;
-                cSteps++;
-                if (RTCritSectLeave(&m_CritSect) != VINF_SUCCESS || RTCritSectLeave(&m_CritSect) != VINF_SUCCESS)
-                    cFailures++;
-            }
-        }));
-    Start.open();
-    tstJoinWhileProgressing(vecThreads, cSteps);
-    EXPECT_EQ(cFailures, 0u);
-    EXPECT_EQ(cMaxInside, 1);
-    EXPECT_EQ(uCounter, cThreads * cIterations);
+    /* 8 threads of 600 rounds, yielding inside every 64th. */
+    tstCheckMutualExclusion(8, 600, 64,
+        [&] { return RTCritSectEnter(&m_CritSect) == VINF_SUCCESS && RTCritSectEnter(&m_CritSect) == VINF_SUCCESS; },
+        [&] { return RTCritSectLeave(&m_CritSect) == VINF_SUCCESS && RTCritSectLeave(&m_CritSect) == VINF_SUCCESS; });
     EXPECT_EQ(m_CritSect.cLockers, -1);
     EXPECT_EQ(m_CritSect.NativeThreadOwner, NIL_RTNATIVETHREAD);
 }
@@ -214,32 +182,16 @@ TEST_F(CritSect, DeleteWhileHeldWakesEveryWaiter)
 {
     ASSERT_EQ(RTCritSectEnter(&m_CritSect), VINF_SUCCESS);
     constexpr unsigned cWaiters = 2;
-    std::atomic<RTTHREAD> ahWaiters[cWaiters];
-    int arc[cWaiters];
-    std::vector<std::unique_ptr<TstThread>> vecThreads;
-    for (unsigned i = 0; i < cWaiters; i++)
-    {
-        ahWaiters[i] = NIL_RTTHREAD;
-        arc[i] = VINF_SUCCESS;
-        vecThreads.push_back(std::make_unique<TstThread>([&, i]
-        {
-            ahWaiters[i] = tstAdoptSelf("cs-doomed");
-            arc[i] = RTCritSectEnter(&m_CritSect);
-        }));
-    }
-    for (unsigned i = 0; i < cWaiters; i++)
-    {
-        ASSERT_TRUE(tstWaitUntil([&] { return ahWaiters[i] != NIL_RTTHREAD
-                                           && tstIsAsleepIn(ahWaiters[i], RTTHREADSTATE_CRITSECT); }));
-    }
+    TstSleepers Sleepers(cWaiters, "cs-doomed", [&] { return RTCritSectEnter(&m_CritSect); });
+    ASSERT_TRUE(Sleepers.allAsleepIn(RTTHREADSTATE_CRITSECT));
     EXPECT_EQ(m_CritSect.cLockers, 2);
 
     EXPECT_EQ(RTCritSectDelete(&m_CritSect), VINF_SUCCESS);
     m_fDeleted = true;
     for (unsigned i = 0; i < cWaiters; i++)
     {
-        ASSERT_TRUE(vecThreads[i]->join());
-        EXPECT_EQ(arc[i], VERR_SEM_DESTROYED) << i;
+        ASSERT_TRUE(Sleepers.join(i));
+        EXPECT_EQ(Sleepers.rc(i), VERR_SEM_DESTROYED) << i;
     }
     EXPECT_EQ(m_CritSect.u32Magic, RTCRITSECT_MAGIC_DEAD);
     EXPECT_EQ(m_CritSect.cLockers, -1);
@@ -341,7 +293,7 @@ TEST_P(Mutex, ExclusiveAndNotRecursive)
         rcWaiter = Ops.pfnRequest(pvMtx);
         rcWaiterRelease = Ops.pfnRelease(pvMtx);
     });
-    ASSERT_TRUE(tstWaitUntil([&] { return hWaiter != NIL_RTTHREAD && tstIsAsleepIn(hWaiter, RTTHREADSTATE_CRITSECT); }));
+    ASSERT_TRUE(tstWaitAsleep(hWaiter, RTTHREADSTATE_CRITSECT));
     EXPECT_EQ(Ops.pfnRelease(pvMtx), VINF_SUCCESS);
     ASSERT_TRUE(Waiter.join());
     EXPECT_EQ(rcWaiter, VINF_SUCCESS);
@@ -366,7 +318,7 @@ TEST_P(Mutex, DestroyWhileAThreadWaits)
         hWaiter = tstAdoptSelf("mtx-doomed");
         rcWaiter = Ops.pfnRequest(pvMtx);
     });
-    ASSERT_TRUE(tstWaitUntil([&] { return hWaiter != NIL_RTTHREAD && tstIsAsleepIn(hWaiter, RTTHREADSTATE_CRITSECT); }));
+    ASSERT_TRUE(tstWaitAsleep(hWaiter, RTTHREADSTATE_CRITSECT));
     EXPECT_EQ(Ops.pfnDestroy(pvMtx), VINF_SUCCESS);
     ASSERT_TRUE(Waiter.join());
     EXPECT_EQ(rcWaiter, VERR_SEM_DESTROYED);

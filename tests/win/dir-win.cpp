@@ -28,11 +28,8 @@ std::vector<std::wstring> g_aCreateDirNames;
 BOOL WINAPI tstFakeCreateDirectoryW(LPCWSTR pwszName, LPSECURITY_ATTRIBUTES pSecAttr)
 {
     g_aCreateDirNames.push_back(pwszName);
-    if (g_CreateDirPlan.hit())
-    {
-        SetLastError(g_CreateDirPlan.dwErr);
+    if (g_CreateDirPlan.fails())
         return FALSE;
-    }
     return CreateDirectoryW(pwszName, pSecAttr);
 }
 
@@ -41,11 +38,8 @@ std::vector<DWORD> g_afSetAttr;
 BOOL WINAPI tstFakeSetFileAttributesW(LPCWSTR pwszName, DWORD fAttr)
 {
     g_afSetAttr.push_back(fAttr);
-    if (g_SetAttrPlan.hit())
-    {
-        SetLastError(g_SetAttrPlan.dwErr);
+    if (g_SetAttrPlan.fails())
         return FALSE;
-    }
     return SetFileAttributesW(pwszName, fAttr);
 }
 
@@ -75,13 +69,6 @@ void tstResetFakes()
     g_SetAttrPlan   = TstFaultPlan();
     g_aCreateDirNames.clear();
     g_afSetAttr.clear();
-}
-
-std::vector<char> tstBuf(const std::string &str)
-{
-    std::vector<char> ab(str.begin(), str.end());
-    ab.push_back('\0');
-    return ab;
 }
 
 uint64_t tstFileIdByHandle(const std::string &strPath)
@@ -158,8 +145,7 @@ TEST(DirCreate, NotContentIndexedAttribute)
         tstResetFakes();
         if (Case.fFail)
         {
-            g_SetAttrPlan.iFirst = 1;
-            g_SetAttrPlan.dwErr  = ERROR_ACCESS_DENIED;
+            g_SetAttrPlan.failFrom(1, ERROR_ACCESS_DENIED);
         }
         std::string const strPath = Dir.sub("nci-" + std::to_string(i));
         EXPECT_EQ(RTDirCreate(strPath.c_str(), 0700, Case.fCreate), Case.rc) << i;
@@ -179,7 +165,7 @@ TEST(DirCreate, UniqueFromTemplate)
     TstScratchDir Dir;
     ASSERT_TRUE(Dir.ok());
     std::string const strPrefix = Dir.path() + "\\";
-    std::vector<char> ab = tstBuf(strPrefix + "XXXXXXXXXXXXXXXXXXXXXXXX");
+    std::vector<char> ab = TstBuf(strPrefix + "XXXXXXXXXXXXXXXXXXXXXXXX");
     ASSERT_EQ(RTDirCreateTemp(ab.data(), 0700), VINF_SUCCESS);
     std::string const strName = ab.data();
     ASSERT_EQ(strName.size(), strPrefix.size() + 24);
@@ -189,11 +175,11 @@ TEST(DirCreate, UniqueFromTemplate)
     EXPECT_TRUE(RTDirExists(strName.c_str()));
 
     /* Two runs differ (36^24 names). */
-    std::vector<char> ab2 = tstBuf(strPrefix + "XXXXXXXXXXXXXXXXXXXXXXXX");
+    std::vector<char> ab2 = TstBuf(strPrefix + "XXXXXXXXXXXXXXXXXXXXXXXX");
     ASSERT_EQ(RTDirCreateTemp(ab2.data(), 0700), VINF_SUCCESS);
     EXPECT_STRNE(ab.data(), ab2.data());
 
-    std::vector<char> abBad = tstBuf(strPrefix + "XX.d");
+    std::vector<char> abBad = TstBuf(strPrefix + "XX.d");
     EXPECT_EQ(RTDirCreateTemp(abBad.data(), 0700), VERR_INVALID_PARAMETER);
     EXPECT_EQ(abBad[0], '\0');
 }
@@ -206,10 +192,8 @@ TEST(DirFaults, UniqueRetriesOnlyOnClash)
     tstResetFakes();
     g_rtWinFsSys.pfnCreateDirectoryW = tstFakeCreateDirectoryW;
 
-    g_CreateDirPlan.iFirst = 1;
-    g_CreateDirPlan.cFail  = 2;
-    g_CreateDirPlan.dwErr  = ERROR_ALREADY_EXISTS;
-    std::vector<char> ab = tstBuf(Dir.sub("dXXXXXXXXXX"));
+    g_CreateDirPlan.failFrom(1, ERROR_ALREADY_EXISTS, 2);
+    std::vector<char> ab = TstBuf(Dir.sub("dXXXXXXXXXX"));
     ASSERT_EQ(RTDirCreateTemp(ab.data(), 0700), VINF_SUCCESS);
     ASSERT_EQ(g_aCreateDirNames.size(), 3u);
     EXPECT_NE(g_aCreateDirNames[0], g_aCreateDirNames[1]);
@@ -218,7 +202,7 @@ TEST(DirFaults, UniqueRetriesOnlyOnClash)
 
     /* A missing parent ends it after one attempt. */
     tstResetFakes();
-    std::vector<char> abMissing = tstBuf(Dir.sub("missing\\XXXXXXXXXXXXXXXXXXXXXXXX"));
+    std::vector<char> abMissing = TstBuf(Dir.sub("missing\\XXXXXXXXXXXXXXXXXXXXXXXX"));
     EXPECT_EQ(RTDirCreateTemp(abMissing.data(), 0700), VERR_PATH_NOT_FOUND);
     EXPECT_EQ(g_aCreateDirNames.size(), 1u);
     EXPECT_EQ(abMissing[0], '\0');
@@ -659,7 +643,7 @@ TEST(PathQueryInfo, LongPath)
     }
     ASSERT_GT(TstU8ToW(strDir).size(), 300u);
     EXPECT_TRUE(RTDirExists(strDir.c_str()));
-    std::vector<char> ab = tstBuf(strDir + "\\XXXXXXXXXXXX");
+    std::vector<char> ab = TstBuf(strDir + "\\XXXXXXXXXXXX");
     ASSERT_EQ(RTDirCreateTemp(ab.data(), 0700), VINF_SUCCESS);
     EXPECT_TRUE(RTDirExists(ab.data()));
     RTDIR hDir = NIL_RTDIR;

@@ -106,42 +106,39 @@ HANDLE WINAPI tstFakeCreateFileW(LPCWSTR pwszName, DWORD fAccess, DWORD fShare, 
                                  DWORD uDisp, DWORD fFlags, HANDLE hTemplate)
 {
     g_aCreateFileNames.push_back(pwszName);
-    if (g_CreateFilePlan.hit())
-    {
-        SetLastError(g_CreateFilePlan.dwErr);
+    if (g_CreateFilePlan.fails())
         return INVALID_HANDLE_VALUE;
-    }
     return CreateFileW(pwszName, fAccess, fShare, pSecAttr, uDisp, fFlags, hTemplate);
+}
+
+/** What the read and the write fake share: each request's size is recorded,
+ * and a failed one has moved no byte. */
+template <typename FnReal, typename TBuf>
+BOOL tstFakeTransfer(TstFaultPlan &Plan, std::vector<DWORD> &acbRequests, FnReal pfnReal, HANDLE hFile, TBuf pvBuf,
+                     DWORD cb, LPDWORD pcbDone, LPOVERLAPPED pOverlapped)
+{
+    acbRequests.push_back(cb);
+    if (Plan.fails())
+    {
+        if (pcbDone)
+            *pcbDone = 0;
+        return FALSE;
+    }
+    return pfnReal(hFile, pvBuf, cb, pcbDone, pOverlapped);
 }
 
 TstFaultPlan       g_WritePlan;
 std::vector<DWORD> g_acbWrites;
 BOOL WINAPI tstFakeWriteFile(HANDLE hFile, LPCVOID pvBuf, DWORD cb, LPDWORD pcbWritten, LPOVERLAPPED pOverlapped)
 {
-    g_acbWrites.push_back(cb);
-    if (g_WritePlan.hit())
-    {
-        if (pcbWritten)
-            *pcbWritten = 0;
-        SetLastError(g_WritePlan.dwErr);
-        return FALSE;
-    }
-    return WriteFile(hFile, pvBuf, cb, pcbWritten, pOverlapped);
+    return tstFakeTransfer(g_WritePlan, g_acbWrites, WriteFile, hFile, pvBuf, cb, pcbWritten, pOverlapped);
 }
 
 TstFaultPlan       g_ReadPlan;
 std::vector<DWORD> g_acbReads;
 BOOL WINAPI tstFakeReadFile(HANDLE hFile, LPVOID pvBuf, DWORD cb, LPDWORD pcbRead, LPOVERLAPPED pOverlapped)
 {
-    g_acbReads.push_back(cb);
-    if (g_ReadPlan.hit())
-    {
-        if (pcbRead)
-            *pcbRead = 0;
-        SetLastError(g_ReadPlan.dwErr);
-        return FALSE;
-    }
-    return ReadFile(hFile, pvBuf, cb, pcbRead, pOverlapped);
+    return tstFakeTransfer(g_ReadPlan, g_acbReads, ReadFile, hFile, pvBuf, cb, pcbRead, pOverlapped);
 }
 
 TstFaultPlan        g_ClosePlan;
@@ -149,11 +146,8 @@ std::vector<HANDLE> g_ahClosed;
 BOOL WINAPI tstFakeCloseHandle(HANDLE h)
 {
     g_ahClosed.push_back(h);
-    if (g_ClosePlan.hit())
-    {
-        SetLastError(g_ClosePlan.dwErr);
+    if (g_ClosePlan.fails())
         return FALSE;
-    }
     return CloseHandle(h);
 }
 
@@ -162,11 +156,8 @@ std::vector<std::pair<std::wstring, DWORD>> g_aSetAttrCalls;
 BOOL WINAPI tstFakeSetFileAttributesW(LPCWSTR pwszName, DWORD fAttr)
 {
     g_aSetAttrCalls.push_back(std::make_pair(std::wstring(pwszName), fAttr));
-    if (g_SetAttrPlan.hit())
-    {
-        SetLastError(g_SetAttrPlan.dwErr);
+    if (g_SetAttrPlan.fails())
         return FALSE;
-    }
     return SetFileAttributesW(pwszName, fAttr);
 }
 
@@ -859,8 +850,7 @@ TEST(FileUnique, CreatesFromTemplate)
     ASSERT_TRUE(Dir.ok());
     std::string const strPrefix = Dir.sub("pkg");
     std::string strTemplate = strPrefix + "XXXX.msi";
-    std::vector<char> abTemplate(strTemplate.begin(), strTemplate.end());
-    abTemplate.push_back('\0');
+    std::vector<char> abTemplate = TstBuf(strTemplate);
     RTFILE hFile = NIL_RTFILE;
     ASSERT_EQ(RTFileCreateUnique(&hFile, abTemplate.data(), UINT64_C(0x1C000222)), VINF_SUCCESS);
     std::string const strName = abTemplate.data();
@@ -884,8 +874,7 @@ TEST(FileUnique, CreatesFromTemplate)
 
     /* A missing directory is not a name clash: one attempt, then empty. */
     std::string strMissing = Dir.sub("missing\\fileXXXXXX");
-    std::vector<char> abMissing(strMissing.begin(), strMissing.end());
-    abMissing.push_back('\0');
+    std::vector<char> abMissing = TstBuf(strMissing);
     EXPECT_EQ(RTFileCreateUnique(&hFile, abMissing.data(), RTFILE_O_WRITE | RTFILE_O_CREATE), VERR_PATH_NOT_FOUND);
     EXPECT_EQ(abMissing[0], '\0');
 }
@@ -899,12 +888,9 @@ TEST(FileFaults, UniqueRetriesOnlyOnClash)
     g_rtWinFsSys.pfnCreateFileW = tstFakeCreateFileW;
 
     /* Three clashes, then a free name. */
-    g_CreateFilePlan.iFirst = 1;
-    g_CreateFilePlan.cFail  = 3;
-    g_CreateFilePlan.dwErr  = ERROR_FILE_EXISTS;
+    g_CreateFilePlan.failFrom(1, ERROR_FILE_EXISTS, 3);
     std::string strTemplate = Dir.sub("uXXXXXXXX");
-    std::vector<char> ab(strTemplate.begin(), strTemplate.end());
-    ab.push_back('\0');
+    std::vector<char> ab = TstBuf(strTemplate);
     RTFILE hFile = NIL_RTFILE;
     ASSERT_EQ(RTFileCreateUnique(&hFile, ab.data(), RTFILE_O_WRITE | RTFILE_O_CREATE), VINF_SUCCESS);
     EXPECT_EQ(RTFileClose(hFile), VINF_SUCCESS);
@@ -915,11 +901,8 @@ TEST(FileFaults, UniqueRetriesOnlyOnClash)
 
     /* Any other failure ends it at once. */
     tstResetFakes();
-    g_CreateFilePlan.iFirst = 1;
-    g_CreateFilePlan.cFail  = UINT32_MAX;
-    g_CreateFilePlan.dwErr  = ERROR_ACCESS_DENIED;
-    std::vector<char> ab2(strTemplate.begin(), strTemplate.end());
-    ab2.push_back('\0');
+    g_CreateFilePlan.failFrom(1, ERROR_ACCESS_DENIED, UINT32_MAX);
+    std::vector<char> ab2 = TstBuf(strTemplate);
     EXPECT_EQ(RTFileCreateUnique(&hFile, ab2.data(), RTFILE_O_WRITE | RTFILE_O_CREATE), VERR_ACCESS_DENIED);
     EXPECT_EQ(g_aCreateFileNames.size(), 1u);
     EXPECT_EQ(ab2[0], '\0');
@@ -966,8 +949,7 @@ TEST(FilePaths, LongAndUnicodePathsEverywhere)
     EXPECT_EQ(RTFileClose(hFile), VINF_SUCCESS);
 
     std::string strTemplate = strDir + "\\u" TSTW_UNICODE_NAME "XXXXXX";
-    std::vector<char> abTemplate(strTemplate.begin(), strTemplate.end());
-    abTemplate.push_back('\0');
+    std::vector<char> abTemplate = TstBuf(strTemplate);
     ASSERT_EQ(RTFileCreateUnique(&hFile, abTemplate.data(), RTFILE_O_WRITE | RTFILE_O_CREATE), VINF_SUCCESS);
     EXPECT_EQ(RTFileClose(hFile), VINF_SUCCESS);
     EXPECT_TRUE(TstExists(abTemplate.data()));
@@ -1137,8 +1119,7 @@ TEST(FileFaults, OpenSharingViolation)
     TstSysRestore Restore;
     tstResetFakes();
     g_rtWinFsSys.pfnCreateFileW = tstFakeCreateFileW;
-    g_CreateFilePlan.iFirst = 1;
-    g_CreateFilePlan.dwErr  = ERROR_SHARING_VIOLATION;
+    g_CreateFilePlan.failFrom(1, ERROR_SHARING_VIOLATION);
     RTFILE hFile = (RTFILE)0x1234;
     RTFILEACTION enmAction = (RTFILEACTION)99;
     EXPECT_EQ(RTFileOpenEx(Dir.sub("f").c_str(), RTFILE_O_WRITE | RTFILE_O_CREATE, &hFile, &enmAction),
@@ -1158,8 +1139,7 @@ TEST(FileFaults, FailingCloseIsReported)
         TstSysRestore Restore;
         tstResetFakes();
         g_rtWinFsSys.pfnCloseHandle = tstFakeCloseHandle;
-        g_ClosePlan.iFirst = 1;
-        g_ClosePlan.dwErr  = ERROR_DISK_FULL; /* a close that flushes and fails */
+        g_ClosePlan.failFrom(1, ERROR_DISK_FULL); /* a close that flushes and fails */
         EXPECT_EQ(RTFileClose(hFile), VERR_DISK_FULL);
         ASSERT_EQ(g_ahClosed.size(), 1u);
         EXPECT_EQ(g_ahClosed[0], (HANDLE)hFile);
@@ -1176,8 +1156,7 @@ TEST(FileFaults, FailedMarkingClosesTheHandle)
     tstResetFakes();
     g_rtWinFsSys.pfnSetFileAttributesW = tstFakeSetFileAttributesW;
     g_rtWinFsSys.pfnCloseHandle        = tstFakeCloseHandle;
-    g_SetAttrPlan.iFirst = 1;
-    g_SetAttrPlan.dwErr  = ERROR_ACCESS_DENIED;
+    g_SetAttrPlan.failFrom(1, ERROR_ACCESS_DENIED);
     std::string const strFile = Dir.sub("marked.bin");
     RTFILE hFile = (RTFILE)0x1234;
     RTFILEACTION enmAction = RTFILEACTION_INVALID;
@@ -1229,8 +1208,7 @@ TEST(FileFaults, DiskFullOrFileTooBig)
             g_pfnRealNtQueryVolumeInformationFile = g_rtWinFsSys.pfnNtQueryVolumeInformationFile;
             g_rtWinFsSys.pfnNtQueryVolumeInformationFile = tstFakeNtQueryVolumeInformationFile;
             g_pwszFakeFsName = Case.pwszFs;
-            g_WritePlan.iFirst = 1;
-            g_WritePlan.dwErr  = ERROR_DISK_FULL;
+            g_WritePlan.failFrom(1, ERROR_DISK_FULL);
             size_t cbWritten = 77;
             EXPECT_EQ(RTFileWrite(hFile, strData.data(), Case.cbWrite, fCount ? &cbWritten : nullptr), Case.rc)
                 << "row " << i << " count " << fCount;
@@ -1256,8 +1234,7 @@ TEST(FileFaults, InsufficientMemoryChunksTheWrite)
     ASSERT_EQ(RTFileOpen(&hFile, strFile.c_str(), RTFILE_O_WRITE | RTFILE_O_CREATE_REPLACE), VINF_SUCCESS);
     tstResetFakes();
     g_rtWinFsSys.pfnWriteFile = tstFakeWriteFile;
-    g_WritePlan.iFirst = 1;
-    g_WritePlan.dwErr  = ERROR_NOT_ENOUGH_MEMORY;
+    g_WritePlan.failFrom(1, ERROR_NOT_ENOUGH_MEMORY);
     EXPECT_EQ(RTFileWrite(hFile, strData.data(), strData.size(), nullptr), VINF_SUCCESS);
     EXPECT_EQ(g_acbWrites, (std::vector<DWORD>{ 100000, 32768, 32768, 32768, 1696 }));
     EXPECT_EQ(RTFileClose(hFile), VINF_SUCCESS);
@@ -1266,9 +1243,7 @@ TEST(FileFaults, InsufficientMemoryChunksTheWrite)
     /* With a count: the first chunk that goes through ends the call. */
     ASSERT_EQ(RTFileOpen(&hFile, strFile.c_str(), RTFILE_O_WRITE | RTFILE_O_CREATE_REPLACE), VINF_SUCCESS);
     tstResetFakes();
-    g_WritePlan.iFirst = 1;
-    g_WritePlan.cFail  = 2;
-    g_WritePlan.dwErr  = ERROR_NOT_ENOUGH_MEMORY;
+    g_WritePlan.failFrom(1, ERROR_NOT_ENOUGH_MEMORY, 2);
     size_t cbWritten = 0;
     EXPECT_EQ(RTFileWrite(hFile, strData.data(), strData.size(), &cbWritten), VINF_SUCCESS);
     EXPECT_EQ(g_acbWrites, (std::vector<DWORD>{ 100000, 32768, 16384 }));
@@ -1276,9 +1251,7 @@ TEST(FileFaults, InsufficientMemoryChunksTheWrite)
 
     /* Failing all the way down: the chunk halves to 8 bytes, then gives up. */
     tstResetFakes();
-    g_WritePlan.iFirst = 1;
-    g_WritePlan.cFail  = UINT32_MAX;
-    g_WritePlan.dwErr  = ERROR_NOT_ENOUGH_MEMORY;
+    g_WritePlan.failFrom(1, ERROR_NOT_ENOUGH_MEMORY, UINT32_MAX);
     EXPECT_EQ(RTFileWrite(hFile, strData.data(), strData.size(), nullptr), VERR_NO_MEMORY);
     EXPECT_EQ(g_acbWrites, (std::vector<DWORD>{ 100000, 32768, 16384, 8192, 4096, 2048, 1024, 512, 256, 128, 64, 32,
                                                 16, 8 }));
@@ -1299,8 +1272,7 @@ TEST(FileFaults, InsufficientMemoryChunksTheRead)
 
     tstResetFakes();
     g_rtWinFsSys.pfnReadFile = tstFakeReadFile;
-    g_ReadPlan.iFirst = 1;
-    g_ReadPlan.dwErr  = ERROR_NOT_ENOUGH_MEMORY;
+    g_ReadPlan.failFrom(1, ERROR_NOT_ENOUGH_MEMORY);
     std::string strBack(strData.size(), '\0');
     EXPECT_EQ(RTFileRead(hFile, &strBack[0], strBack.size(), nullptr), VINF_SUCCESS);
     EXPECT_EQ(g_acbReads, (std::vector<DWORD>{ 50000, 16384, 16384, 16384, 848 }));
@@ -1309,8 +1281,7 @@ TEST(FileFaults, InsufficientMemoryChunksTheRead)
     /* Chunked up to the end of the file: short of the request, so end of file. */
     EXPECT_EQ(RTFileSeek(hFile, 40000, RTFILE_SEEK_BEGIN, nullptr), VINF_SUCCESS);
     tstResetFakes();
-    g_ReadPlan.iFirst = 1;
-    g_ReadPlan.dwErr  = ERROR_NOT_ENOUGH_MEMORY;
+    g_ReadPlan.failFrom(1, ERROR_NOT_ENOUGH_MEMORY);
     EXPECT_EQ(RTFileRead(hFile, &strBack[0], 20000, nullptr), VERR_EOF);
     rtWinFsSysReset();
     EXPECT_EQ(RTFileClose(hFile), VINF_SUCCESS);

@@ -1,8 +1,8 @@
 /*
  * Helpers of the Windows-side file system tests: a scratch directory whose
  * name is outside the ANSI code page, text conversion and file access that
- * do not go through the code under test, and the table reset after fault
- * injection.
+ * do not go through the code under test, and the table reset and the fault
+ * plans of fault injection.
  */
 #ifndef TSTW_FS_TEST_UTIL_H
 #define TSTW_FS_TEST_UTIL_H
@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include <windows.h>
 
@@ -70,9 +71,10 @@ inline bool TstIsDir(const std::string &strPath)
     return fAttr != INVALID_FILE_ATTRIBUTES && (fAttr & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-inline bool TstWriteFile(const std::string &strPath, const std::string &strData)
+/** Replaces the file's content; the path is passed to the platform as it is. */
+inline bool TstWriteFileW(const std::wstring &wstrPath, const std::string &strData)
 {
-    HANDLE h = CreateFileW(TstLongW(strPath).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    HANDLE h = CreateFileW(wstrPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return false;
@@ -82,9 +84,16 @@ inline bool TstWriteFile(const std::string &strPath, const std::string &strData)
     return fOk && cbWritten == strData.size();
 }
 
-inline std::string TstReadFile(const std::string &strPath)
+inline bool TstWriteFile(const std::string &strPath, const std::string &strData)
 {
-    HANDLE h = CreateFileW(TstLongW(strPath).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    return TstWriteFileW(TstLongW(strPath), strData);
+}
+
+/** The whole content, or "<missing>" when the file cannot be opened; the
+ * path is passed to the platform as it is. */
+inline std::string TstReadFileW(const std::wstring &wstrPath)
+{
+    HANDLE h = CreateFileW(wstrPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return "<missing>";
@@ -95,6 +104,19 @@ inline std::string TstReadFile(const std::string &strPath)
         str.append(ab, cbRead);
     CloseHandle(h);
     return str;
+}
+
+inline std::string TstReadFile(const std::string &strPath)
+{
+    return TstReadFileW(TstLongW(strPath));
+}
+
+/** A writable, terminated copy, for the functions that fill in a name template in place. */
+inline std::vector<char> TstBuf(const std::string &str)
+{
+    std::vector<char> ab(str.begin(), str.end());
+    ab.push_back('\0');
+    return ab;
 }
 
 inline void TstRemoveTree(const std::wstring &wstrDir)
@@ -168,10 +190,28 @@ struct TstFaultPlan
     unsigned cFail  = 1;
     DWORD    dwErr  = 0;
 
+    /** Makes calls iFirstCall .. iFirstCall + cCallsToFail - 1 fail with dwError. */
+    void failFrom(unsigned iFirstCall, DWORD dwError, unsigned cCallsToFail = 1)
+    {
+        iFirst = iFirstCall;
+        cFail  = cCallsToFail;
+        dwErr  = dwError;
+    }
+
     bool hit()
     {
         unsigned const i = ++cCalls;
         return iFirst && i >= iFirst && (cFail == UINT32_MAX || i < iFirst + cFail);
+    }
+
+    /** Counts the call; when it is one to fail, sets the plan's error as the
+     * platform's last error, for the fake to return its failure value. */
+    bool fails()
+    {
+        if (!hit())
+            return false;
+        SetLastError(dwErr);
+        return true;
     }
 };
 

@@ -176,7 +176,7 @@ TEST_F(Once, LateComerSleepsOnTheSemaphoreAndGetsTheStatus)
         rcSecond = RTOnce(&m_Once, tstOnceInit, nullptr, &m_Arg);
     });
     /* Asleep in the multiple-release wait: not spinning. */
-    ASSERT_TRUE(tstWaitUntil([&] { return hSecond != NIL_RTTHREAD && tstIsAsleepIn(hSecond, RTTHREADSTATE_EVENT_MULTI); }));
+    ASSERT_TRUE(tstWaitAsleep(hSecond, RTTHREADSTATE_EVENT_MULTI));
     EXPECT_EQ(m_Once.iState, RTONCESTATE_BUSY_HAVE_SEM);
     EXPECT_NE(m_Once.hEventMulti, NIL_RTSEMEVENTMULTI);
     EXPECT_EQ(m_Once.cEventRefs, 1);
@@ -209,24 +209,8 @@ TEST_F(Once, ManyLateComersShareOneSemaphore)
     TstThread First([&] { rcFirst = RTOnce(&m_Once, tstOnceInit, nullptr, &m_Arg); });
     ASSERT_TRUE(Started.wait());
 
-    std::atomic<RTTHREAD> ahWaiters[cWaiters];
-    int arc[cWaiters];
-    std::vector<std::unique_ptr<TstThread>> vecThreads;
-    for (unsigned i = 0; i < cWaiters; i++)
-    {
-        ahWaiters[i] = NIL_RTTHREAD;
-        arc[i] = VERR_INTERNAL_ERROR;
-        vecThreads.push_back(std::make_unique<TstThread>([&, i]
-        {
-            ahWaiters[i] = tstAdoptSelf("once-many");
-            arc[i] = RTOnce(&m_Once, tstOnceInit, nullptr, &m_Arg);
-        }));
-    }
-    for (unsigned i = 0; i < cWaiters; i++)
-    {
-        ASSERT_TRUE(tstWaitUntil([&] { return ahWaiters[i] != NIL_RTTHREAD
-                                           && tstIsAsleepIn(ahWaiters[i], RTTHREADSTATE_EVENT_MULTI); })) << i;
-    }
+    TstSleepers Waiters(cWaiters, "once-many", [&] { return RTOnce(&m_Once, tstOnceInit, nullptr, &m_Arg); });
+    ASSERT_TRUE(Waiters.allAsleepIn(RTTHREADSTATE_EVENT_MULTI));
     EXPECT_EQ(m_Once.cEventRefs, (int32_t)cWaiters);
     EXPECT_EQ(m_Once.iState, RTONCESTATE_BUSY_HAVE_SEM);
 
@@ -235,8 +219,8 @@ TEST_F(Once, ManyLateComersShareOneSemaphore)
     EXPECT_EQ(rcFirst, VINF_ALREADY_INITIALIZED);
     for (unsigned i = 0; i < cWaiters; i++)
     {
-        ASSERT_TRUE(vecThreads[i]->join());
-        EXPECT_EQ(arc[i], VINF_ALREADY_INITIALIZED) << i;
+        ASSERT_TRUE(Waiters.join(i));
+        EXPECT_EQ(Waiters.rc(i), VINF_ALREADY_INITIALIZED) << i;
     }
     EXPECT_EQ(m_Arg.cCalls, 1u);
     EXPECT_EQ(m_Once.cEventRefs, 0);

@@ -10,25 +10,8 @@
 #include <windows.h>
 
 #include <atomic>
-#include <memory>
-#include <vector>
 
 namespace {
-
-double msSince(const LARGE_INTEGER &Start)
-{
-    LARGE_INTEGER Freq, Now;
-    QueryPerformanceFrequency(&Freq);
-    QueryPerformanceCounter(&Now);
-    return (double)(Now.QuadPart - Start.QuadPart) * 1000.0 / (double)Freq.QuadPart;
-}
-
-LARGE_INTEGER qpcNow()
-{
-    LARGE_INTEGER Now;
-    QueryPerformanceCounter(&Now);
-    return Now;
-}
 
 std::atomic<unsigned> g_cApcs{0};
 void CALLBACK tstApc(ULONG_PTR) { g_cApcs++; }
@@ -89,32 +72,6 @@ protected:
             EXPECT_EQ(m_Ops.pfnDestroy(m_pvSem), VINF_SUCCESS);
         }
     }
-
-    /* Starts cWaiters adopted threads that each wait once (indefinitely) and
-     * returns when every one of them is asleep in the wait. */
-    void startSleepers(unsigned cWaiters, std::vector<std::unique_ptr<TstThread>> &vecThreads,
-                       std::vector<int> &vecRc, std::atomic<unsigned> &cDone, std::vector<RTTHREAD> &vecHandles)
-    {
-        vecRc.assign(cWaiters, VERR_INTERNAL_ERROR);
-        vecHandles.assign(cWaiters, NIL_RTTHREAD);
-        std::unique_ptr<std::atomic<RTTHREAD>[]> pahThreads(new std::atomic<RTTHREAD>[cWaiters]);
-        for (unsigned i = 0; i < cWaiters; i++)
-            pahThreads[i] = NIL_RTTHREAD;
-        std::atomic<RTTHREAD> *pahRaw = pahThreads.get();
-        for (unsigned i = 0; i < cWaiters; i++)
-            vecThreads.push_back(std::make_unique<TstThread>([this, i, pahRaw, &vecRc, &cDone]
-            {
-                pahRaw[i] = tstAdoptSelf("ev-waiter");
-                vecRc[i] = m_Ops.pfnWait(m_pvSem, RT_INDEFINITE_WAIT);
-                cDone++;
-            }));
-        for (unsigned i = 0; i < cWaiters; i++)
-        {
-            ASSERT_TRUE(tstWaitUntil([&] { return pahRaw[i] != NIL_RTTHREAD && tstIsAsleepIn(pahRaw[i], m_Ops.enmWaitState); }))
-                << "waiter " << i << " never fell asleep";
-            vecHandles[i] = pahRaw[i];
-        }
-    }
 };
 
 TEST_P(Event, SignalBeforeTheWait)
@@ -127,17 +84,17 @@ TEST_P(Event, SignalBeforeTheWait)
 
 TEST_P(Event, RelativeTimeoutExpires)
 {
-    LARGE_INTEGER const Start = qpcNow();
+    LARGE_INTEGER const Start = tstQpcNow();
     EXPECT_EQ(m_Ops.pfnWait(m_pvSem, 10), VERR_TIMEOUT);
-    double const dMs = msSince(Start);
+    double const dMs = tstMsSince(Start);
     EXPECT_GE(dMs, 9.0);
     EXPECT_LT(dMs, 5000.0);
 
     /* The same in nanoseconds through the extended wait. */
-    LARGE_INTEGER const Start2 = qpcNow();
+    LARGE_INTEGER const Start2 = tstQpcNow();
     EXPECT_EQ(m_Ops.pfnWaitEx(m_pvSem, RTSEMWAIT_FLAGS_RELATIVE | RTSEMWAIT_FLAGS_NANOSECS | RTSEMWAIT_FLAGS_UNINTERRUPTIBLE,
                               30 * RT_NS_1MS), VERR_TIMEOUT);
-    EXPECT_GE(msSince(Start2), 29.0);
+    EXPECT_GE(tstMsSince(Start2), 29.0);
 }
 
 /* Deadlines are read on the monotonic clock, whose steps may be coarse;
@@ -145,18 +102,18 @@ TEST_P(Event, RelativeTimeoutExpires)
 TEST_P(Event, AbsoluteDeadline)
 {
     uint64_t const u64Deadline = RTTimeNanoTS() + 80 * RT_NS_1MS;
-    LARGE_INTEGER const Start = qpcNow();
+    LARGE_INTEGER const Start = tstQpcNow();
     EXPECT_EQ(m_Ops.pfnWaitEx(m_pvSem, RTSEMWAIT_FLAGS_ABSOLUTE | RTSEMWAIT_FLAGS_NANOSECS | RTSEMWAIT_FLAGS_INTERRUPTIBLE,
                               u64Deadline), VERR_TIMEOUT);
-    double const dMs = msSince(Start);
+    double const dMs = tstMsSince(Start);
     EXPECT_GE(dMs, 50.0);
     EXPECT_LT(dMs, 5000.0);
 
     /* A deadline in the past is a poll. */
-    LARGE_INTEGER const Start2 = qpcNow();
+    LARGE_INTEGER const Start2 = tstQpcNow();
     EXPECT_EQ(m_Ops.pfnWaitEx(m_pvSem, RTSEMWAIT_FLAGS_ABSOLUTE | RTSEMWAIT_FLAGS_MILLISECS | RTSEMWAIT_FLAGS_UNINTERRUPTIBLE,
                               1), VERR_TIMEOUT);
-    EXPECT_LT(msSince(Start2), 1000.0);
+    EXPECT_LT(tstMsSince(Start2), 1000.0);
     ASSERT_EQ(m_Ops.pfnSignal(m_pvSem), VINF_SUCCESS);
     EXPECT_EQ(m_Ops.pfnWaitEx(m_pvSem, RTSEMWAIT_FLAGS_ABSOLUTE | RTSEMWAIT_FLAGS_MILLISECS | RTSEMWAIT_FLAGS_UNINTERRUPTIBLE,
                               1), VINF_SUCCESS);
@@ -225,18 +182,18 @@ TEST_P(Event, AlertsAndUninterruptibleWaits)
 {
     unsigned const cBefore = g_cApcs;
     ASSERT_NE(QueueUserAPC(tstApc, GetCurrentThread(), 0), 0u);
-    LARGE_INTEGER const Start = qpcNow();
+    LARGE_INTEGER const Start = tstQpcNow();
     EXPECT_EQ(m_Ops.pfnWaitEx(m_pvSem, RTSEMWAIT_FLAGS_RELATIVE | RTSEMWAIT_FLAGS_MILLISECS | RTSEMWAIT_FLAGS_UNINTERRUPTIBLE,
                               150), VERR_TIMEOUT);
     EXPECT_EQ(g_cApcs, cBefore + 1);
-    EXPECT_GE(msSince(Start), 120.0) << "the alert cut the wait short";
+    EXPECT_GE(tstMsSince(Start), 120.0) << "the alert cut the wait short";
 
     ASSERT_NE(QueueUserAPC(tstApc, GetCurrentThread(), 0), 0u);
-    LARGE_INTEGER const Start2 = qpcNow();
+    LARGE_INTEGER const Start2 = tstQpcNow();
     EXPECT_EQ(m_Ops.pfnWaitEx(m_pvSem, RTSEMWAIT_FLAGS_RELATIVE | RTSEMWAIT_FLAGS_MILLISECS | RTSEMWAIT_FLAGS_INTERRUPTIBLE,
                               10000), VERR_INTERRUPTED);
     EXPECT_EQ(g_cApcs, cBefore + 2);
-    EXPECT_LT(msSince(Start2), 5000.0);
+    EXPECT_LT(tstMsSince(Start2), 5000.0);
 
     /* An indefinite uninterruptible wait serves the alert and goes back to
      * sleep; the signal comes once it is asleep again. */
@@ -263,20 +220,18 @@ TEST_P(Event, AlertsAndUninterruptibleWaits)
 /* Destroying a semaphore wakes every sleeping waiter with VERR_SEM_DESTROYED. */
 TEST_P(Event, DestroyWakesEverySleeper)
 {
-    std::vector<std::unique_ptr<TstThread>> vecThreads;
-    std::vector<int> vecRc;
-    std::vector<RTTHREAD> vecHandles;
-    std::atomic<unsigned> cDone{0};
-    startSleepers(3, vecThreads, vecRc, cDone, vecHandles);
-    EXPECT_EQ(cDone, 0u);
+    TstSleepers Sleepers(3, "ev-waiter", [&] { return m_Ops.pfnWait(m_pvSem, RT_INDEFINITE_WAIT); });
+    /* Goes on after a failure: the destroy below is what ends the waits. */
+    EXPECT_TRUE(Sleepers.allAsleepIn(m_Ops.enmWaitState));
+    EXPECT_EQ(Sleepers.cReturned(), 0u);
     EXPECT_EQ(m_Ops.pfnDestroy(m_pvSem), VINF_SUCCESS);
     m_fDestroyed = true;
-    for (unsigned i = 0; i < vecThreads.size(); i++)
+    for (unsigned i = 0; i < Sleepers.size(); i++)
     {
-        ASSERT_TRUE(vecThreads[i]->join());
-        EXPECT_EQ(vecRc[i], VERR_SEM_DESTROYED) << i;
-        EXPECT_EQ(RTThreadGetState(vecHandles[i]), RTTHREADSTATE_RUNNING);
-        EXPECT_FALSE(RTThreadIsReallySleeping(vecHandles[i]));
+        ASSERT_TRUE(Sleepers.join(i));
+        EXPECT_EQ(Sleepers.rc(i), VERR_SEM_DESTROYED) << i;
+        EXPECT_EQ(RTThreadGetState(Sleepers.handle(i)), RTTHREADSTATE_RUNNING);
+        EXPECT_FALSE(RTThreadIsReallySleeping(Sleepers.handle(i)));
     }
 }
 
@@ -298,45 +253,26 @@ TEST_F(SingleEvent, EachSignalReleasesExactlyOneSleeper)
     RTSEMEVENT hEvent = NIL_RTSEMEVENT;
     ASSERT_EQ(RTSemEventCreate(&hEvent), VINF_SUCCESS);
     constexpr unsigned cWaiters = 3;
-    std::atomic<RTTHREAD> ahThreads[cWaiters];
-    std::atomic<bool> afDone[cWaiters];
-    int arc[cWaiters];
-    std::vector<std::unique_ptr<TstThread>> vecThreads;
-    for (unsigned i = 0; i < cWaiters; i++)
-    {
-        ahThreads[i] = NIL_RTTHREAD;
-        afDone[i] = false;
-        arc[i] = VERR_INTERNAL_ERROR;
-        vecThreads.push_back(std::make_unique<TstThread>([&, i]
-        {
-            ahThreads[i] = tstAdoptSelf("ev-one");
-            arc[i] = RTSemEventWait(hEvent, RT_INDEFINITE_WAIT);
-            afDone[i] = true;
-        }));
-    }
-    for (unsigned i = 0; i < cWaiters; i++)
-    {
-        ASSERT_TRUE(tstWaitUntil([&] { return ahThreads[i] != NIL_RTTHREAD && tstIsAsleepIn(ahThreads[i], RTTHREADSTATE_EVENT); }));
-    }
+    TstSleepers Sleepers(cWaiters, "ev-one", [&] { return RTSemEventWait(hEvent, RT_INDEFINITE_WAIT); });
+    ASSERT_TRUE(Sleepers.allAsleepIn(RTTHREADSTATE_EVENT));
 
     for (unsigned cSignals = 1; cSignals <= cWaiters; cSignals++)
     {
         ASSERT_EQ(RTSemEventSignal(hEvent), VINF_SUCCESS);
-        auto cWoken = [&] { unsigned c = 0; for (auto &f : afDone) c += f; return c; };
-        ASSERT_TRUE(tstWaitUntil([&] { return cWoken() >= cSignals; }));
+        ASSERT_TRUE(tstWaitUntil([&] { return Sleepers.cReturned() >= cSignals; }));
         /* Give a wrongly woken second thread time to show itself. */
         Sleep(100);
-        EXPECT_EQ(cWoken(), cSignals) << "one signal released more than one waiter";
+        EXPECT_EQ(Sleepers.cReturned(), cSignals) << "one signal released more than one waiter";
         for (unsigned i = 0; i < cWaiters; i++)
-            if (!afDone[i])
+            if (!Sleepers.hasReturned(i))
             {
-                EXPECT_TRUE(tstIsAsleepIn(ahThreads[i], RTTHREADSTATE_EVENT)) << i;
+                EXPECT_TRUE(tstIsAsleepIn(Sleepers.handle(i), RTTHREADSTATE_EVENT)) << i;
             }
     }
     for (unsigned i = 0; i < cWaiters; i++)
     {
-        ASSERT_TRUE(vecThreads[i]->join());
-        EXPECT_EQ(arc[i], VINF_SUCCESS);
+        ASSERT_TRUE(Sleepers.join(i));
+        EXPECT_EQ(Sleepers.rc(i), VINF_SUCCESS);
     }
     EXPECT_EQ(RTSemEventWait(hEvent, 0), VERR_TIMEOUT);
     EXPECT_EQ(RTSemEventDestroy(hEvent), VINF_SUCCESS);
@@ -367,29 +303,13 @@ TEST_F(MultiEvent, OneSignalReleasesEverySleeperUntilReset)
     RTSEMEVENTMULTI hEvent = NIL_RTSEMEVENTMULTI;
     ASSERT_EQ(RTSemEventMultiCreate(&hEvent), VINF_SUCCESS);
     constexpr unsigned cWaiters = 4;
-    std::atomic<RTTHREAD> ahThreads[cWaiters];
-    int arc[cWaiters];
-    std::vector<std::unique_ptr<TstThread>> vecThreads;
-    for (unsigned i = 0; i < cWaiters; i++)
-    {
-        ahThreads[i] = NIL_RTTHREAD;
-        arc[i] = VERR_INTERNAL_ERROR;
-        vecThreads.push_back(std::make_unique<TstThread>([&, i]
-        {
-            ahThreads[i] = tstAdoptSelf("evm-all");
-            arc[i] = RTSemEventMultiWait(hEvent, RT_INDEFINITE_WAIT);
-        }));
-    }
-    for (unsigned i = 0; i < cWaiters; i++)
-    {
-        ASSERT_TRUE(tstWaitUntil([&] { return ahThreads[i] != NIL_RTTHREAD
-                                           && tstIsAsleepIn(ahThreads[i], RTTHREADSTATE_EVENT_MULTI); }));
-    }
+    TstSleepers Sleepers(cWaiters, "evm-all", [&] { return RTSemEventMultiWait(hEvent, RT_INDEFINITE_WAIT); });
+    ASSERT_TRUE(Sleepers.allAsleepIn(RTTHREADSTATE_EVENT_MULTI));
     ASSERT_EQ(RTSemEventMultiSignal(hEvent), VINF_SUCCESS);
     for (unsigned i = 0; i < cWaiters; i++)
     {
-        ASSERT_TRUE(vecThreads[i]->join());
-        EXPECT_EQ(arc[i], VINF_SUCCESS) << i;
+        ASSERT_TRUE(Sleepers.join(i));
+        EXPECT_EQ(Sleepers.rc(i), VINF_SUCCESS) << i;
     }
     EXPECT_EQ(RTSemEventMultiWait(hEvent, 0), VINF_SUCCESS);
     EXPECT_EQ(RTSemEventMultiWaitInterruptible(hEvent, 0), VINF_SUCCESS);

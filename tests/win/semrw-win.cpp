@@ -9,18 +9,8 @@
 #include <windows.h>
 
 #include <atomic>
-#include <memory>
-#include <vector>
 
 namespace {
-
-double msSince(const LARGE_INTEGER &Start)
-{
-    LARGE_INTEGER Freq, Now;
-    QueryPerformanceFrequency(&Freq);
-    QueryPerformanceCounter(&Now);
-    return (double)(Now.QuadPart - Start.QuadPart) * 1000.0 / (double)Freq.QuadPart;
-}
 
 class SemRW : public testing::Test
 {
@@ -44,10 +34,9 @@ TEST_F(SemRW, WriterNestsOthersTimeOutAtOnce)
     double dMs = 0;
     TstThread Other([&]
     {
-        LARGE_INTEGER Start;
-        QueryPerformanceCounter(&Start);
+        LARGE_INTEGER const Start = tstQpcNow();
         rcTry = RTSemRWRequestWrite(m_hRW, 0);
-        dMs = msSince(Start);
+        dMs = tstMsSince(Start);
         rcRelease = RTSemRWReleaseWrite(m_hRW);
     });
     ASSERT_TRUE(Other.join());
@@ -92,7 +81,7 @@ TEST_F(SemRW, ReleaseWakesASleepingWriter)
         RTSemRWReleaseWrite(m_hRW);
         rcRelease = RTSemRWReleaseWrite(m_hRW);
     });
-    ASSERT_TRUE(tstWaitUntil([&] { return hWaiter != NIL_RTTHREAD && tstIsAsleepIn(hWaiter, RTTHREADSTATE_RW_WRITE); }));
+    ASSERT_TRUE(tstWaitAsleep(hWaiter, RTTHREADSTATE_RW_WRITE));
     EXPECT_FALSE(fGotIt);
     /* A nested release hands nothing over. */
     EXPECT_EQ(RTSemRWRequestWrite(m_hRW, 0), VINF_SUCCESS);
@@ -120,10 +109,9 @@ TEST_F(SemRW, TimedRequestGivesUp)
     double dMs = 0;
     TstThread Waiter([&]
     {
-        LARGE_INTEGER Start;
-        QueryPerformanceCounter(&Start);
+        LARGE_INTEGER const Start = tstQpcNow();
         rc = RTSemRWRequestWrite(m_hRW, 100);
-        dMs = msSince(Start);
+        dMs = tstMsSince(Start);
     });
     ASSERT_TRUE(Waiter.join());
     EXPECT_EQ(rc, VERR_TIMEOUT);
@@ -136,41 +124,11 @@ TEST_F(SemRW, TimedRequestGivesUp)
 
 TEST_F(SemRW, ContentionKeepsWritersApart)
 {
-    constexpr unsigned cThreads = 8;
-    constexpr unsigned cIterations = 150;
-    TstGate Start;
-    std::atomic<int> cInside{0}, cMaxInside{0};
-    std::atomic<unsigned> cFailures{0};
-    std::atomic<unsigned> cSteps{0};
-    unsigned volatile uCounter = 0;
-    std::vector<std::unique_ptr<TstThread>> vecThreads;
-    for (unsigned i = 0; i < cThreads; i++)
-        vecThreads.push_back(std::make_unique<TstThread>([&]
-        {
-            Start.wait();
-            for (unsigned j = 0; j < cIterations; j++)
-            {
-                if (RTSemRWRequestWrite(m_hRW, RT_INDEFINITE_WAIT) != VINF_SUCCESS
-                    || RTSemRWRequestWrite(m_hRW, 0) != VINF_SUCCESS)
-                    cFailures++;
-                int const c = ++cInside;
-                if (c > cMaxInside)
-                    cMaxInside = c;
-                unsigned const u = uCounter;
-                if (j % 32 == 0)
-                    SwitchToThread();
-                uCounter = u + 1;
-                --cInside;
-                cSteps++;
-                if (RTSemRWReleaseWrite(m_hRW) != VINF_SUCCESS || RTSemRWReleaseWrite(m_hRW) != VINF_SUCCESS)
-                    cFailures++;
-            }
-        }));
-    Start.open();
-    tstJoinWhileProgressing(vecThreads, cSteps);
-    EXPECT_EQ(cFailures, 0u);
-    EXPECT_EQ(cMaxInside, 1);
-    EXPECT_EQ(uCounter, cThreads * cIterations);
+    /* 8 threads of 150 rounds, yielding inside every 32nd. */
+    tstCheckMutualExclusion(8, 150, 32,
+        [&] { return RTSemRWRequestWrite(m_hRW, RT_INDEFINITE_WAIT) == VINF_SUCCESS
+                     && RTSemRWRequestWrite(m_hRW, 0) == VINF_SUCCESS; },
+        [&] { return RTSemRWReleaseWrite(m_hRW) == VINF_SUCCESS && RTSemRWReleaseWrite(m_hRW) == VINF_SUCCESS; });
 }
 
 TEST(SemRWHandles, CreateDestroyAndBadHandles)

@@ -38,33 +38,6 @@ std::wstring tstExeDir()
     return wstr.substr(0, wstr.find_last_of(L"\\/"));
 }
 
-std::string tstReadFile(const std::wstring &wstrPath)
-{
-    HANDLE h = CreateFileW(wstrPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return "<missing>";
-    std::string str;
-    char ach[4096];
-    DWORD cb = 0;
-    while (ReadFile(h, ach, sizeof(ach), &cb, nullptr) && cb)
-        str.append(ach, cb);
-    CloseHandle(h);
-    return str;
-}
-
-bool tstWriteFile(const std::wstring &wstrPath, const std::string &str)
-{
-    HANDLE h = CreateFileW(wstrPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD cb = 0;
-    BOOL const fOk = WriteFile(h, str.data(), (DWORD)str.size(), &cb, nullptr);
-    CloseHandle(h);
-    return fOk && cb == str.size();
-}
-
 class StreamWin : public testing::Test
 {
 protected:
@@ -180,7 +153,7 @@ TEST_F(StreamWin, OpenModesOnFiles)
         aPaths.push_back(path(("f" + std::to_string(i)).c_str()));
         if (s_aCases[i].pszBefore)
         {
-            ASSERT_TRUE(tstWriteFile(aPaths[i], s_aCases[i].pszBefore));
+            ASSERT_TRUE(TstWriteFileW(aPaths[i], s_aCases[i].pszBefore));
         }
         PRTSTREAM pStream = (PRTSTREAM)(uintptr_t)0x1234;
         int const rc = RTStrmOpen(TstWToU8(aPaths[i]).c_str(), s_aCases[i].pszMode, &pStream);
@@ -196,7 +169,7 @@ TEST_F(StreamWin, OpenModesOnFiles)
     }
     rtStrmTerm();
     for (size_t i = 0; i < RT_ELEMENTS(s_aCases); i++)
-        EXPECT_EQ(tstReadFile(aPaths[i]), s_aCases[i].pszAfter) << "case " << i << " mode " << s_aCases[i].pszMode;
+        EXPECT_EQ(TstReadFileW(aPaths[i]), s_aCases[i].pszAfter) << "case " << i << " mode " << s_aCases[i].pszMode;
 }
 
 /*
@@ -208,23 +181,23 @@ TEST_F(StreamWin, RedirectedStdOutIsWrittenAtExit)
     std::wstring const wstrOut = path("out"), wstrErr = path("err");
     /* Nothing had reached the file when main returned. */
     EXPECT_EQ(runNoCrtChild("lines", wstrOut, wstrErr), 0u);
-    EXPECT_EQ(tstReadFile(wstrOut), "line 1\r\nline 2\r\n");
-    EXPECT_EQ(tstReadFile(wstrErr), "tstw-stream-nocrt.exe: error: bad 7\r\n");
+    EXPECT_EQ(TstReadFileW(wstrOut), "line 1\r\nline 2\r\n");
+    EXPECT_EQ(TstReadFileW(wstrErr), "tstw-stream-nocrt.exe: error: bad 7\r\n");
 }
 
 TEST_F(StreamWin, RedirectedStdOutIsWrittenWhenTheBufferFills)
 {
     std::wstring const wstrOut = path("out"), wstrErr = path("err");
     EXPECT_EQ(runNoCrtChild("big", wstrOut, wstrErr), 65536u);
-    EXPECT_EQ(tstReadFile(wstrOut), std::string(70000, 'y'));
-    EXPECT_EQ(tstReadFile(wstrErr), "");
+    EXPECT_EQ(TstReadFileW(wstrOut), std::string(70000, 'y'));
+    EXPECT_EQ(TstReadFileW(wstrErr), "");
 }
 
 TEST_F(StreamWin, UnbufferedStdOutIsWrittenAtOnce)
 {
     std::wstring const wstrOut = path("out"), wstrErr = path("err");
     EXPECT_EQ(runNoCrtChild("unbuffered", wstrOut, wstrErr), 5u);
-    EXPECT_EQ(tstReadFile(wstrOut), "abc\r\n");
+    EXPECT_EQ(TstReadFileW(wstrOut), "abc\r\n");
 }
 
 TEST_F(StreamWin, BufferingModes)
@@ -246,9 +219,9 @@ TEST_F(StreamWin, BufferingModes)
         ASSERT_EQ(RTStrmOpen(TstWToU8(wstrPath).c_str(), "w", &pStream), VINF_SUCCESS);
         ASSERT_EQ(RTStrmSetBufferingMode(pStream, s_aCases[i].enmMode), VINF_SUCCESS);
         EXPECT_EQ(RTStrmPrintf(pStream, "one\ntwo"), 7);
-        EXPECT_EQ(tstReadFile(wstrPath), s_aCases[i].pszBeforeTerm) << "mode " << s_aCases[i].enmMode;
+        EXPECT_EQ(TstReadFileW(wstrPath), s_aCases[i].pszBeforeTerm) << "mode " << s_aCases[i].enmMode;
         rtStrmTerm();
-        EXPECT_EQ(tstReadFile(wstrPath), "one\r\ntwo") << "mode " << s_aCases[i].enmMode;
+        EXPECT_EQ(TstReadFileW(wstrPath), "one\r\ntwo") << "mode " << s_aCases[i].enmMode;
     }
 }
 
@@ -314,7 +287,7 @@ TEST_F(StreamWin, WriteFailureIsSticky)
         EXPECT_EQ(RTStrmPrintf(pStream, "fourth\n"), -1);
         EXPECT_EQ(pStream->i32Error, s_aCases[i].rcSticky);
         rtStrmTerm();
-        EXPECT_EQ(tstReadFile(wstrPath), "first\n") << "case " << i;
+        EXPECT_EQ(TstReadFileW(wstrPath), "first\n") << "case " << i;
     }
 }
 
@@ -358,7 +331,7 @@ TEST_F(StreamWin, ConversionToTheAnsiCodePage)
     char szAnsi[8] = "";
     BOOL fUsedDefault = FALSE;
     ASSERT_GT(WideCharToMultiByte(CP_ACP, 0, L"\x00f6", 1, szAnsi, sizeof(szAnsi) - 1, nullptr, &fUsedDefault), 0);
-    EXPECT_EQ(tstReadFile(wstrPath), std::string("J") + szAnsi + "rg\r\nok\r\n");
+    EXPECT_EQ(TstReadFileW(wstrPath), std::string("J") + szAnsi + "rg\r\nok\r\n");
 }
 
 /*
@@ -388,7 +361,7 @@ TEST_F(StreamWin, ToolMessagesOnAReassignedStandardError)
         EXPECT_EQ(RTMsgError(s_aCases[i].pszFormat), 0);
         g_pStdErr = pOldErr;
         rtStrmTerm();
-        EXPECT_EQ(tstReadFile(wstrPath), s_aCases[i].pszExpected) << "format '" << s_aCases[i].pszFormat << "'";
+        EXPECT_EQ(TstReadFileW(wstrPath), s_aCases[i].pszExpected) << "format '" << s_aCases[i].pszFormat << "'";
     }
 }
 
@@ -403,7 +376,7 @@ TEST_F(StreamWin, InfoAndPrintfFollowStandardOutput)
     RTPrintf("Version: %u\n", 7u);
     g_pStdOut = pOldOut;
     rtStrmTerm();
-    EXPECT_EQ(tstReadFile(wstrPath), "tstw-stream.exe: info: 2 packages\nVersion: 7\n");
+    EXPECT_EQ(TstReadFileW(wstrPath), "tstw-stream.exe: info: 2 packages\nVersion: 7\n");
 }
 
 } /* namespace */

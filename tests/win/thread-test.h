@@ -1,7 +1,9 @@
 /*
  * Helpers for Windows-side tests with real threads: a thread that is always
  * joined within a bound, a bounded wait for a condition another thread
- * establishes, and a check that an adopted thread is asleep in a wait.
+ * establishes, a check that an adopted thread is asleep in a wait, groups
+ * of such sleepers, a contention run for locks, and elapsed time on the
+ * performance counter.
  */
 #ifndef TULO_TESTS_THREAD_TEST_H
 #define TULO_TESTS_THREAD_TEST_H
@@ -35,6 +37,23 @@ inline bool tstWaitUntil(const std::function<bool()> &cond, DWORD cMsTimeout = T
         Sleep(1);
     }
     return true;
+}
+
+/** The performance counter now, for tstMsSince. */
+inline LARGE_INTEGER tstQpcNow()
+{
+    LARGE_INTEGER Now;
+    QueryPerformanceCounter(&Now);
+    return Now;
+}
+
+/** Milliseconds from Start (read with tstQpcNow) until now. */
+inline double tstMsSince(const LARGE_INTEGER &Start)
+{
+    LARGE_INTEGER Freq, Now;
+    QueryPerformanceFrequency(&Freq);
+    QueryPerformanceCounter(&Now);
+    return (double)(Now.QuadPart - Start.QuadPart) * 1000.0 / (double)Freq.QuadPart;
 }
 
 /** A native thread running a function; the destructor joins it (bounded). */
@@ -146,5 +165,118 @@ public:
 private:
     HANDLE m_hEvent;
 };
+
+/** Waits until a thread that stores its handle in hThread once it has adopted
+ * itself is asleep in enmState. */
+inline bool tstWaitAsleep(const std::atomic<RTTHREAD> &hThread, RTTHREADSTATE enmState)
+{
+    return tstWaitUntil([&] { return hThread != NIL_RTTHREAD && tstIsAsleepIn(hThread, enmState); });
+}
+
+/** Threads that each adopt themselves under one name and then make one
+ * blocking call; each call's status is kept, and whether it has returned. */
+class TstSleepers
+{
+public:
+    TstSleepers(unsigned cThreads, const char *pszName, std::function<int()> fnCall)
+        : m_cThreads(cThreads), m_pszName(pszName), m_fnCall(std::move(fnCall)),
+          m_pahThreads(new std::atomic<RTTHREAD>[cThreads]), m_parc(new std::atomic<int>[cThreads]),
+          m_pafDone(new std::atomic<bool>[cThreads])
+    {
+        for (unsigned i = 0; i < cThreads; i++)
+        {
+            m_pahThreads[i] = NIL_RTTHREAD;
+            m_parc[i] = VERR_INTERNAL_ERROR;
+            m_pafDone[i] = false;
+        }
+        for (unsigned i = 0; i < cThreads; i++)
+            m_vecThreads.push_back(std::make_unique<TstThread>([this, i]
+            {
+                m_pahThreads[i] = tstAdoptSelf(m_pszName);
+                m_parc[i] = m_fnCall();
+                m_pafDone[i] = true;
+            }));
+    }
+    TstSleepers(const TstSleepers &) = delete;
+    TstSleepers &operator=(const TstSleepers &) = delete;
+
+    /** Waits until every thread is asleep in enmState; a thread that never
+     * gets there fails the test, naming it, and the answer is false. */
+    bool allAsleepIn(RTTHREADSTATE enmState)
+    {
+        for (unsigned i = 0; i < m_cThreads; i++)
+            if (!tstWaitAsleep(m_pahThreads[i], enmState))
+            {
+                ADD_FAILURE() << m_pszName << " " << i << " never fell asleep";
+                return false;
+            }
+        return true;
+    }
+    /** Joins thread i within the bound. */
+    bool join(unsigned i) { return m_vecThreads[i]->join(); }
+    unsigned size() const { return m_cThreads; }
+    int rc(unsigned i) const { return m_parc[i]; }
+    RTTHREAD handle(unsigned i) const { return m_pahThreads[i]; }
+    bool hasReturned(unsigned i) const { return m_pafDone[i]; }
+    unsigned cReturned() const
+    {
+        unsigned c = 0;
+        for (unsigned i = 0; i < m_cThreads; i++)
+            c += m_pafDone[i];
+        return c;
+    }
+
+private:
+    unsigned const                           m_cThreads;
+    const char                              *m_pszName;
+    std::function<int()>                     m_fnCall;
+    std::unique_ptr<std::atomic<RTTHREAD>[]> m_pahThreads;
+    std::unique_ptr<std::atomic<int>[]>      m_parc;
+    std::unique_ptr<std::atomic<bool>[]>     m_pafDone;
+    /* Last, so that the threads are joined before what they write to goes. */
+    std::vector<std::unique_ptr<TstThread>>  m_vecThreads;
+};
+
+/** Lets cThreads threads take a lock cIterations times each and raise a
+ * counter nothing else protects, yielding inside every cYieldEvery rounds.
+ * fnEnter and fnLeave take and give back the lock and say whether that
+ * worked. Checks that every call worked, that never two threads were inside
+ * at once and that no increment was lost. */
+inline void tstCheckMutualExclusion(unsigned cThreads, unsigned cIterations, unsigned cYieldEvery,
+                                    const std::function<bool()> &fnEnter, const std::function<bool()> &fnLeave)
+{
+    TstGate Start;
+    std::atomic<int> cInside{0}, cMaxInside{0};
+    unsigned volatile uCounter = 0;     /* deliberately not atomic */
+    std::atomic<unsigned> cFailures{0};
+    std::atomic<unsigned> cSteps{0};
+    std::vector<std::unique_ptr<TstThread>> vecThreads;
+    for (unsigned i = 0; i < cThreads; i++)
+        vecThreads.push_back(std::make_unique<TstThread>([&]
+        {
+            Start.wait();
+            for (unsigned j = 0; j < cIterations; j++)
+            {
+                if (!fnEnter())
+                    cFailures++;
+                int const c = ++cInside;
+                if (c > cMaxInside)
+                    cMaxInside = c;
+                unsigned const u = uCounter;
+                if (j % cYieldEvery == 0)
+                    SwitchToThread();
+                uCounter = u + 1;
+                --cInside;
+                cSteps++;
+                if (!fnLeave())
+                    cFailures++;
+            }
+        }));
+    Start.open();
+    tstJoinWhileProgressing(vecThreads, cSteps);
+    EXPECT_EQ(cFailures, 0u);
+    EXPECT_EQ(cMaxInside, 1);
+    EXPECT_EQ(uCounter, cThreads * cIterations);
+}
 
 #endif

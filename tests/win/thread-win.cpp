@@ -400,12 +400,9 @@ TEST_F(Thread, SelfKeepsTheLastError)
 
 TEST_F(Thread, SleepWaitsAtLeastTheTime)
 {
-    LARGE_INTEGER Freq, Start, End;
-    QueryPerformanceFrequency(&Freq);
-    QueryPerformanceCounter(&Start);
+    LARGE_INTEGER const Start = tstQpcNow();
     EXPECT_EQ(RTThreadSleep(60), VINF_SUCCESS);
-    QueryPerformanceCounter(&End);
-    double const dMs = (double)(End.QuadPart - Start.QuadPart) * 1000.0 / (double)Freq.QuadPart;
+    double const dMs = tstMsSince(Start);
     EXPECT_GE(dMs, 55.0);
     EXPECT_LT(dMs, 10000.0);
 }
