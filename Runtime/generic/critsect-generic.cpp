@@ -48,6 +48,22 @@ int RTCritSectInitEx(PRTCRITSECT pCritSect, uint32_t fFlags, RTLOCKVALCLASS hCla
     return VINF_SUCCESS;
 }
 
+/** The checks that enter, try-enter and leave start with. False when they
+ * decide the call, with its status in *prc: a bad pointer, a deleted section,
+ * or one that does nothing by request. */
+static bool rtCritSectIsUsable(PRTCRITSECT pCritSect, int *prc)
+{
+    if (!RT_VALID_PTR(pCritSect))
+        *prc = VERR_INVALID_POINTER;
+    else if (rtAtomicRead(&pCritSect->u32Magic) != RTCRITSECT_MAGIC)
+        *prc = VERR_SEM_DESTROYED;
+    else if (pCritSect->fFlags & RTCRITSECT_FLAGS_NOP)
+        *prc = VINF_SUCCESS;
+    else
+        return true;
+    return false;
+}
+
 static void rtCritSectTakeOwnership(PRTCRITSECT pCritSect, RTNATIVETHREAD NativeThreadSelf)
 {
     pCritSect->cNestings = 1;
@@ -56,12 +72,9 @@ static void rtCritSectTakeOwnership(PRTCRITSECT pCritSect, RTNATIVETHREAD Native
 
 int RTCritSectEnter(PRTCRITSECT pCritSect)
 {
-    if (!RT_VALID_PTR(pCritSect))
-        return VERR_INVALID_POINTER;
-    if (rtAtomicRead(&pCritSect->u32Magic) != RTCRITSECT_MAGIC)
-        return VERR_SEM_DESTROYED;
-    if (pCritSect->fFlags & RTCRITSECT_FLAGS_NOP)
-        return VINF_SUCCESS;
+    int rc;
+    if (!rtCritSectIsUsable(pCritSect, &rc))
+        return rc;
 
     RTNATIVETHREAD const NativeThreadSelf = RTThreadNativeSelf();
     if (rtAtomicInc(&pCritSect->cLockers) > 0)
@@ -83,7 +96,7 @@ int RTCritSectEnter(PRTCRITSECT pCritSect)
         for (;;)
         {
             RTThreadBlocking(hThreadSelf, RTTHREADSTATE_CRITSECT, false);
-            int rc = RTSemEventWait(rtAtomicRead(&pCritSect->EventSem), RT_INDEFINITE_WAIT);
+            rc = RTSemEventWait(rtAtomicRead(&pCritSect->EventSem), RT_INDEFINITE_WAIT);
             RTThreadUnblocked(hThreadSelf, RTTHREADSTATE_CRITSECT);
             /* A destroyed event means the section was deleted, and its
              * memory may be gone already: do not look at it again. */
@@ -101,12 +114,9 @@ int RTCritSectEnter(PRTCRITSECT pCritSect)
 
 int RTCritSectTryEnter(PRTCRITSECT pCritSect)
 {
-    if (!RT_VALID_PTR(pCritSect))
-        return VERR_INVALID_POINTER;
-    if (rtAtomicRead(&pCritSect->u32Magic) != RTCRITSECT_MAGIC)
-        return VERR_SEM_DESTROYED;
-    if (pCritSect->fFlags & RTCRITSECT_FLAGS_NOP)
-        return VINF_SUCCESS;
+    int rc;
+    if (!rtCritSectIsUsable(pCritSect, &rc))
+        return rc;
 
     RTNATIVETHREAD const NativeThreadSelf = RTThreadNativeSelf();
     if (!rtAtomicCmpXchg(&pCritSect->cLockers, (int32_t)0, (int32_t)-1))
@@ -125,12 +135,9 @@ int RTCritSectTryEnter(PRTCRITSECT pCritSect)
 
 int RTCritSectLeave(PRTCRITSECT pCritSect)
 {
-    if (!RT_VALID_PTR(pCritSect))
-        return VERR_INVALID_POINTER;
-    if (rtAtomicRead(&pCritSect->u32Magic) != RTCRITSECT_MAGIC)
-        return VERR_SEM_DESTROYED;
-    if (pCritSect->fFlags & RTCRITSECT_FLAGS_NOP)
-        return VINF_SUCCESS;
+    int rc;
+    if (!rtCritSectIsUsable(pCritSect, &rc))
+        return rc;
     /* A leave by anybody but the owner would hand the section to a second
      * thread while the owner is still inside. */
     if (rtAtomicRead(&pCritSect->NativeThreadOwner) != RTThreadNativeSelf() || pCritSect->cNestings == 0)
@@ -142,7 +149,7 @@ int RTCritSectLeave(PRTCRITSECT pCritSect)
         rtAtomicXchg(&pCritSect->NativeThreadOwner, NIL_RTNATIVETHREAD);
         if (rtAtomicDec(&pCritSect->cLockers) >= 0)
         {
-            int rc = RTSemEventSignal(rtAtomicRead(&pCritSect->EventSem));
+            rc = RTSemEventSignal(rtAtomicRead(&pCritSect->EventSem));
             if (RT_FAILURE(rc))
                 rtThreadFatalAssert("RT_SUCCESS(rc)", __FILE__, __LINE__, __func__, "RTSemEventSignal ->", rc);
         }

@@ -43,6 +43,14 @@ static bool rtSemRWIsValid(RTSEMRWINTERNAL *pThis)
     return RT_VALID_PTR(pThis) && rtAtomicRead(&pThis->u32Magic) == RTSEMRW_MAGIC;
 }
 
+/** Checks the handle and enters the section that guards the counters. */
+static int rtSemRWEnterSection(RTSEMRWINTERNAL *pThis)
+{
+    if (!rtSemRWIsValid(pThis))
+        return VERR_INVALID_HANDLE;
+    return RTCritSectEnter(&pThis->CritSect);
+}
+
 int RTSemRWCreate(PRTSEMRW phRWSem, uint32_t fFlags)
 {
     if (!RT_VALID_PTR(phRWSem))
@@ -103,10 +111,7 @@ static void rtSemRWTakeWrite(RTSEMRWINTERNAL *pThis, RTNATIVETHREAD NativeThread
 int RTSemRWRequestWrite(RTSEMRW hRWSem, RTMSINTERVAL cMillies)
 {
     RTSEMRWINTERNAL *pThis = hRWSem;
-    if (!rtSemRWIsValid(pThis))
-        return VERR_INVALID_HANDLE;
-
-    int rc = RTCritSectEnter(&pThis->CritSect);
+    int rc = rtSemRWEnterSection(pThis);
     if (RT_FAILURE(rc))
         return rc;
 
@@ -180,10 +185,7 @@ int RTSemRWRequestWrite(RTSEMRW hRWSem, RTMSINTERVAL cMillies)
 int RTSemRWReleaseWrite(RTSEMRW hRWSem)
 {
     RTSEMRWINTERNAL *pThis = hRWSem;
-    if (!rtSemRWIsValid(pThis))
-        return VERR_INVALID_HANDLE;
-
-    int rc = RTCritSectEnter(&pThis->CritSect);
+    int rc = rtSemRWEnterSection(pThis);
     if (RT_FAILURE(rc))
         return rc;
     if (rtAtomicRead(&pThis->hWriter) != RTThreadNativeSelf())

@@ -41,6 +41,25 @@ void rtGetOptArgvPutCp(RTARGVOUT &Out, RTUNICP uCp)
         Out.pszNext = RTStrWriteCp(Out.pszNext, uCp);
 }
 
+/** One character of an argument's text at *ppsz. A separator ends the
+ * argument unless it is quoted (*pfEnd set, *ppsz left on it); anything else
+ * is copied and stepped over. */
+static int rtGetOptArgvTakeCp(const char **ppsz, RTARGVOUT &Out, const char *pszSeparators, bool fQuoted, bool *pfEnd)
+{
+    const char *psz = *ppsz;
+    RTUNICP uCp;
+    int rc = RTStrReadCp(&psz, &uCp);
+    if (RT_FAILURE(rc))
+        return rc;
+    *pfEnd = !fQuoted && rtGetOptArgvIsSep(uCp, pszSeparators);
+    if (!*pfEnd)
+    {
+        rtGetOptArgvPutCp(Out, uCp);
+        *ppsz = psz;
+    }
+    return VINF_SUCCESS;
+}
+
 /** One argument, Microsoft style; *ppsz ends at the separator or the end. */
 int rtGetOptArgvReadMs(const char **ppsz, RTARGVOUT &Out, const char *pszSeparators)
 {
@@ -90,17 +109,12 @@ int rtGetOptArgvReadMs(const char **ppsz, RTARGVOUT &Out, const char *pszSeparat
             }
             continue;
         }
-        RTUNICP uCp;
-        const char *pszCp = psz;
-        int rc = RTStrReadCp(&psz, &uCp);
+        bool fEnd;
+        int rc = rtGetOptArgvTakeCp(&psz, Out, pszSeparators, fQuoted, &fEnd);
         if (RT_FAILURE(rc))
             return rc;
-        if (!fQuoted && rtGetOptArgvIsSep(uCp, pszSeparators))
-        {
-            psz = pszCp;
+        if (fEnd)
             break;
-        }
-        rtGetOptArgvPutCp(Out, uCp);
     }
     *ppsz = psz;
     return VINF_SUCCESS;
@@ -165,26 +179,21 @@ int rtGetOptArgvReadSh(const char **ppsz, RTARGVOUT &Out, const char *pszSeparat
                 psz++;
                 if (!*psz)
                     break;
-                RTUNICP uCp;
-                int rc = RTStrReadCp(&psz, &uCp);
+                /* The escaped character is copied whatever it is, a separator too. */
+                bool fEnd;
+                int rc = rtGetOptArgvTakeCp(&psz, Out, pszSeparators, true /*fQuoted*/, &fEnd);
                 if (RT_FAILURE(rc))
                     return rc;
-                rtGetOptArgvPutCp(Out, uCp);
                 continue;
             }
         }
 
-        RTUNICP uCp;
-        const char *pszCp = psz;
-        int rc = RTStrReadCp(&psz, &uCp);
+        bool fEnd;
+        int rc = rtGetOptArgvTakeCp(&psz, Out, pszSeparators, enmState != kPlain, &fEnd);
         if (RT_FAILURE(rc))
             return rc;
-        if (enmState == kPlain && rtGetOptArgvIsSep(uCp, pszSeparators))
-        {
-            psz = pszCp;
+        if (fEnd)
             break;
-        }
-        rtGetOptArgvPutCp(Out, uCp);
     }
     *ppsz = psz;
     return VINF_SUCCESS;

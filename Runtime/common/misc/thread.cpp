@@ -417,48 +417,42 @@ RTTHREADSTATE RTThreadUnblocked(RTTHREAD hThread, RTTHREADSTATE enmCurState)
     return (RTTHREADSTATE)uExpected;
 }
 
-RTTHREADSTATE RTThreadGetState(RTTHREAD hThread)
+/** A field of the record, read while a reference keeps the record alive;
+ * tDead when the handle is not a live record. a_fFence puts a full fence
+ * before the read. */
+template<bool a_fFence, typename T>
+static T rtThreadReadField(RTTHREAD hThread, T volatile RTTHREADINT::*pmField, T tDead)
 {
     PRTTHREADINT pThread = rtThreadRetain(hThread);
     if (!pThread)
-        return RTTHREADSTATE_INVALID;
-    RTTHREADSTATE const enmState = (RTTHREADSTATE)rtAtomicRead(&pThread->enmState);
+        return tDead;
+    if constexpr (a_fFence)
+        rtAtomicFullFence();
+    T const tValue = rtAtomicRead(&(pThread->*pmField));
     rtThreadRelease(pThread);
-    return enmState;
+    return tValue;
+}
+
+RTTHREADSTATE RTThreadGetState(RTTHREAD hThread)
+{
+    return (RTTHREADSTATE)rtThreadReadField<false>(hThread, &RTTHREADINT::enmState, (uint32_t)RTTHREADSTATE_INVALID);
 }
 
 bool RTThreadIsReallySleeping(RTTHREAD hThread)
 {
-    PRTTHREADINT pThread = rtThreadRetain(hThread);
-    if (!pThread)
-        return false;
-    bool const fSleeping = rtAtomicRead(&pThread->fReallySleeping);
-    rtThreadRelease(pThread);
-    return fSleeping;
+    return rtThreadReadField<false>(hThread, &RTTHREADINT::fReallySleeping, false);
 }
 
 int32_t RTLockValidatorWriteLockGetCount(RTTHREAD hThread)
 {
     if (hThread == NIL_RTTHREAD)
         return 0;
-    PRTTHREADINT pThread = rtThreadRetain(hThread);
-    if (!pThread)
-        return VERR_INVALID_HANDLE;
-    rtAtomicFullFence();
-    int32_t const cLocks = rtAtomicRead(&pThread->cWriteLocks);
-    rtThreadRelease(pThread);
-    return cLocks;
+    return rtThreadReadField<true>(hThread, &RTTHREADINT::cWriteLocks, (int32_t)VERR_INVALID_HANDLE);
 }
 
 int32_t RTLockValidatorReadLockGetCount(RTTHREAD hThread)
 {
     if (hThread == NIL_RTTHREAD)
         return 0;
-    PRTTHREADINT pThread = rtThreadRetain(hThread);
-    if (!pThread)
-        return VERR_INVALID_HANDLE;
-    rtAtomicFullFence();
-    int32_t const cLocks = rtAtomicRead(&pThread->cReadLocks);
-    rtThreadRelease(pThread);
-    return cLocks;
+    return rtThreadReadField<true>(hThread, &RTTHREADINT::cReadLocks, (int32_t)VERR_INVALID_HANDLE);
 }

@@ -200,6 +200,16 @@ const T *rtFmtRtLookup(const T (&aRows)[N], const char *psz)
     return nullptr;
 }
 
+/** The row of the keyword at psz, with the format moved past the keyword;
+ * without one (NULL) the format moves past the first letter only. */
+template<typename T, size_t N>
+const T *rtFmtRtTakeKeyword(const T (&aRows)[N], const char *psz, const char **ppszFormat)
+{
+    const T *pDesc = rtFmtRtLookup(aRows, psz);
+    *ppszFormat = psz + (pDesc ? pDesc->cchKeyword : 1);
+    return pDesc;
+}
+
 /** Integer argument of a table row, widened to 64 bits, with its size flag. */
 uint64_t rtFmtRtFetchInteger(va_list *pArgs, unsigned cbArg, bool fSigned, unsigned *pfSizeFlag)
 {
@@ -477,6 +487,18 @@ size_t rtFmtRtX86(PFNRTFMTOUTPUT pfnOutput, void *pvArgOutput, const char **ppsz
     return cchRet;
 }
 
+/** Steps over one sub-letter; false (the pointer left at the terminator)
+ * when the format ends there. */
+bool rtFmtRtNextLetter(const char **ppszFormat, char *pch)
+{
+    char const ch = **ppszFormat;
+    if (!ch)
+        return false;
+    *ppszFormat += 1;
+    *pch = ch;
+    return true;
+}
+
 /*
  * Status codes: r (runtime status), w and hr (Win32 errors, result codes).
  * Once the group letter is known the argument is taken; the letter after it
@@ -484,10 +506,9 @@ size_t rtFmtRtX86(PFNRTFMTOUTPUT pfnOutput, void *pvArgOutput, const char **ppsz
  */
 size_t rtFmtRtStatus(PFNRTFMTOUTPUT pfnOutput, void *pvArgOutput, const char **ppszFormat, va_list *pArgs)
 {
-    char const chForm = **ppszFormat;
-    if (!chForm)
+    char chForm;
+    if (!rtFmtRtNextLetter(ppszFormat, &chForm))
         return 0;
-    *ppszFormat += 1;
     int const rc = va_arg(*pArgs, int);
     char szTmp[RTERR_SCRATCH_SIZE];
     switch (chForm)
@@ -502,10 +523,9 @@ size_t rtFmtRtStatus(PFNRTFMTOUTPUT pfnOutput, void *pvArgOutput, const char **p
 
 size_t rtFmtRtWinStatus(PFNRTFMTOUTPUT pfnOutput, void *pvArgOutput, const char **ppszFormat, va_list *pArgs)
 {
-    char const chForm = **ppszFormat;
-    if (!chForm)
+    char chForm;
+    if (!rtFmtRtNextLetter(ppszFormat, &chForm))
         return 0;
-    *ppszFormat += 1;
     uint32_t const uCode = va_arg(*pArgs, uint32_t);
     char szTmp[RTERR_SCRATCH_SIZE];
     switch (chForm)
@@ -522,18 +542,6 @@ size_t rtFmtRtWinStatus(PFNRTFMTOUTPUT pfnOutput, void *pvArgOutput, const char 
  * sizes, result codes). *ppszFormat points at the group letter; a letter that
  * does not fit is consumed and prints nothing, the terminator is not.
  */
-
-/** Steps over one sub-letter; false (the pointer left at the terminator)
- * when the format ends there. */
-bool rtFmtRtNextLetter(const char **ppszFormat, char *pch)
-{
-    char const ch = **ppszFormat;
-    if (!ch)
-        return false;
-    *ppszFormat += 1;
-    *pch = ch;
-    return true;
-}
 
 size_t rtFmtRtEscapedType(PFNRTFMTOUTPUT pfnOutput, void *pvArgOutput, const char **ppszFormat, va_list *pArgs,
                           int cchWidth, int cchPrecision, unsigned fFlags)
@@ -684,26 +692,14 @@ size_t rtFmtRuntimeType(PFNRTFMTOUTPUT pfnOutput, void *pvArgOutput, const char 
         case 'U':
         case 'X':
         {
-            const RTFMTTYPEDESC *pDesc = rtFmtRtLookup(g_aTypes, psz);
-            if (!pDesc)
-            {
-                *ppszFormat = psz + 1;
-                return 0;
-            }
-            *ppszFormat = psz + pDesc->cchKeyword;
-            return rtFmtRtTableType(pfnOutput, pvArgOutput, pDesc, pArgs, cchWidth, cchPrecision, fFlags);
+            const RTFMTTYPEDESC *pDesc = rtFmtRtTakeKeyword(g_aTypes, psz, ppszFormat);
+            return pDesc ? rtFmtRtTableType(pfnOutput, pvArgOutput, pDesc, pArgs, cchWidth, cchPrecision, fFlags) : 0;
         }
 
         case 'D':
         {
-            const RTFMTDTYPEDESC *pDesc = rtFmtRtLookup(g_aDTypes, psz);
-            if (!pDesc)
-            {
-                *ppszFormat = psz + 1;
-                return 0;
-            }
-            *ppszFormat = psz + pDesc->cchKeyword;
-            return rtFmtRtDType(pfnOutput, pvArgOutput, pDesc, pArgs, cchWidth, fFlags);
+            const RTFMTDTYPEDESC *pDesc = rtFmtRtTakeKeyword(g_aDTypes, psz, ppszFormat);
+            return pDesc ? rtFmtRtDType(pfnOutput, pvArgOutput, pDesc, pArgs, cchWidth, fFlags) : 0;
         }
 
         case 'A':

@@ -244,28 +244,6 @@ static int rtStrToU64Whole(const char *pszValue, unsigned uBaseAndMaxLen, bool f
          ? VERR_TRAILING_SPACES : VERR_TRAILING_CHARS;
 }
 
-/* Narrowing keeps errors as they are and turns any other status into
- * VWRN_NUMBER_TOO_BIG when the 64-bit value does not fit the target. */
-static int rtStrNarrowSigned(int rc, uint64_t u64, unsigned cBits)
-{
-    if (RT_FAILURE(rc))
-        return rc;
-    int64_t const i64 = (int64_t)u64;
-    int64_t const iMax = (int64_t)(((uint64_t)1 << (cBits - 1)) - 1);
-    if (i64 > iMax || i64 < -iMax - 1)
-        return VWRN_NUMBER_TOO_BIG;
-    return rc;
-}
-
-static int rtStrNarrowUnsigned(int rc, uint64_t u64, unsigned cBits)
-{
-    if (RT_FAILURE(rc))
-        return rc;
-    if (u64 >> cBits)
-        return VWRN_NUMBER_TOO_BIG;
-    return rc;
-}
-
 /* Out-pointers are optional; a non-null one must still be a usable address. */
 static bool rtStrOptPtrValid(const void *pv)
 {
@@ -282,93 +260,114 @@ static int rtStrParseU64Common(const char *pszValue, char **ppszNext, unsigned u
     return rc;
 }
 
-#define RTSTR_CHECK_ARGS(a_pszValue, a_ppszNext, a_uBaseAndMaxLen, a_pOut) \
-    do { \
-        if (!RT_VALID_PTR(a_pszValue) || !rtStrOptPtrValid(a_ppszNext) || !rtStrOptPtrValid(a_pOut)) \
-            return VERR_INVALID_POINTER; \
-        if (!rtStrBaseArgValid(a_uBaseAndMaxLen)) \
-            return VERR_INVALID_PARAMETER; \
-    } while (0)
+template <typename T>
+static constexpr bool rtStrIsSignedType()
+{
+    return T(-1) < T(0);
+}
+
+/* Narrowing keeps errors as they are and turns any other status into
+ * VWRN_NUMBER_TOO_BIG when the 64-bit value does not fit in T. */
+template <typename T>
+static int rtStrNarrow(int rc, uint64_t u64)
+{
+    constexpr unsigned cBits = sizeof(T) * 8;
+    if constexpr (cBits < 64)
+    {
+        if (RT_FAILURE(rc))
+            return rc;
+        if constexpr (rtStrIsSignedType<T>())
+        {
+            int64_t const i64 = (int64_t)u64;
+            int64_t const iMax = (int64_t)(((uint64_t)1 << (cBits - 1)) - 1);
+            if (i64 > iMax || i64 < -iMax - 1)
+                return VWRN_NUMBER_TOO_BIG;
+        }
+        else if (u64 >> cBits)
+            return VWRN_NUMBER_TOO_BIG;
+    }
+    return rc;
+}
+
+/* Every front end: the prefix forms (fWhole false) report where the number
+ * ended, the whole forms refuse trailing text. The value cut to the width of
+ * T is stored even when the status says it did not fit, so callers can see
+ * what was there. */
+template <typename T>
+static int rtStrParseAs(const char *pszValue, char **ppszNext, unsigned uBaseAndMaxLen, bool fWhole, T *pValue)
+{
+    if (!RT_VALID_PTR(pszValue) || !rtStrOptPtrValid(ppszNext) || !rtStrOptPtrValid(pValue))
+        return VERR_INVALID_POINTER;
+    if (!rtStrBaseArgValid(uBaseAndMaxLen))
+        return VERR_INVALID_PARAMETER;
+    constexpr bool fSigned = rtStrIsSignedType<T>();
+    uint64_t u64;
+    int const rc = fWhole ? rtStrToU64Whole(pszValue, uBaseAndMaxLen, fSigned, &u64)
+                          : rtStrParseU64Common(pszValue, ppszNext, uBaseAndMaxLen, fSigned, &u64);
+    if (pValue)
+        *pValue = (T)u64;
+    return rtStrNarrow<T>(rc, u64);
+}
 
 int RTStrParseI64(const char *pszValue, char **ppszNext, unsigned uBaseAndMaxLen, int64_t *pi64)
 {
-    RTSTR_CHECK_ARGS(pszValue, ppszNext, uBaseAndMaxLen, pi64);
-    uint64_t u64;
-    int rc = rtStrParseU64Common(pszValue, ppszNext, uBaseAndMaxLen, true, &u64);
-    if (pi64)
-        *pi64 = (int64_t)u64;
-    return rc;
+    return rtStrParseAs(pszValue, ppszNext, uBaseAndMaxLen, false /*fWhole*/, pi64);
 }
 
 int RTStrParseU64(const char *pszValue, char **ppszNext, unsigned uBaseAndMaxLen, uint64_t *pu64)
 {
-    RTSTR_CHECK_ARGS(pszValue, ppszNext, uBaseAndMaxLen, pu64);
-    uint64_t u64;
-    int rc = rtStrParseU64Common(pszValue, ppszNext, uBaseAndMaxLen, false, &u64);
-    if (pu64)
-        *pu64 = u64;
-    return rc;
+    return rtStrParseAs(pszValue, ppszNext, uBaseAndMaxLen, false /*fWhole*/, pu64);
 }
 
 int RTStrParseU32(const char *pszValue, char **ppszNext, unsigned uBaseAndMaxLen, uint32_t *pu32)
 {
-    RTSTR_CHECK_ARGS(pszValue, ppszNext, uBaseAndMaxLen, pu32);
-    uint64_t u64;
-    int rc = rtStrParseU64Common(pszValue, ppszNext, uBaseAndMaxLen, false, &u64);
-    if (pu32)
-        *pu32 = (uint32_t)u64;
-    return rtStrNarrowUnsigned(rc, u64, 32);
+    return rtStrParseAs(pszValue, ppszNext, uBaseAndMaxLen, false /*fWhole*/, pu32);
 }
 
 int RTStrParseU8(const char *pszValue, char **ppszNext, unsigned uBaseAndMaxLen, uint8_t *pu8)
 {
-    RTSTR_CHECK_ARGS(pszValue, ppszNext, uBaseAndMaxLen, pu8);
-    uint64_t u64;
-    int rc = rtStrParseU64Common(pszValue, ppszNext, uBaseAndMaxLen, false, &u64);
-    if (pu8)
-        *pu8 = (uint8_t)u64;
-    return rtStrNarrowUnsigned(rc, u64, 8);
+    return rtStrParseAs(pszValue, ppszNext, uBaseAndMaxLen, false /*fWhole*/, pu8);
 }
 
 int RTStrParseI64Whole(const char *pszValue, unsigned uBaseAndMaxLen, int64_t *pi64)
 {
-    RTSTR_CHECK_ARGS(pszValue, nullptr, uBaseAndMaxLen, pi64);
-    uint64_t u64;
-    int rc = rtStrToU64Whole(pszValue, uBaseAndMaxLen, true, &u64);
-    if (pi64)
-        *pi64 = (int64_t)u64;
-    return rc;
+    return rtStrParseAs(pszValue, nullptr, uBaseAndMaxLen, true /*fWhole*/, pi64);
 }
 
 int RTStrParseU64Whole(const char *pszValue, unsigned uBaseAndMaxLen, uint64_t *pu64)
 {
-    RTSTR_CHECK_ARGS(pszValue, nullptr, uBaseAndMaxLen, pu64);
-    uint64_t u64;
-    int rc = rtStrToU64Whole(pszValue, uBaseAndMaxLen, false, &u64);
-    if (pu64)
-        *pu64 = u64;
-    return rc;
+    return rtStrParseAs(pszValue, nullptr, uBaseAndMaxLen, true /*fWhole*/, pu64);
 }
 
-/* The narrowed whole forms store the value cut to the target width even
- * when the status says it did not fit, so callers can see what was there. */
-#define RTSTR_WHOLE_NARROW(a_Name, a_Type, a_fSigned, a_cBits, a_pfnNarrow) \
-    int a_Name(const char *pszValue, unsigned uBaseAndMaxLen, a_Type *pValue) \
-    { \
-        RTSTR_CHECK_ARGS(pszValue, nullptr, uBaseAndMaxLen, pValue); \
-        uint64_t u64; \
-        int rc = rtStrToU64Whole(pszValue, uBaseAndMaxLen, a_fSigned, &u64); \
-        if (pValue) \
-            *pValue = (a_Type)u64; \
-        return a_pfnNarrow(rc, u64, a_cBits); \
-    }
+int RTStrParseI32Whole(const char *pszValue, unsigned uBaseAndMaxLen, int32_t *pi32)
+{
+    return rtStrParseAs(pszValue, nullptr, uBaseAndMaxLen, true /*fWhole*/, pi32);
+}
 
-RTSTR_WHOLE_NARROW(RTStrParseI32Whole, int32_t,  true,  32, rtStrNarrowSigned)
-RTSTR_WHOLE_NARROW(RTStrParseI16Whole, int16_t,  true,  16, rtStrNarrowSigned)
-RTSTR_WHOLE_NARROW(RTStrParseI8Whole,  int8_t,   true,  8,  rtStrNarrowSigned)
-RTSTR_WHOLE_NARROW(RTStrParseU32Whole, uint32_t, false, 32, rtStrNarrowUnsigned)
-RTSTR_WHOLE_NARROW(RTStrParseU16Whole, uint16_t, false, 16, rtStrNarrowUnsigned)
-RTSTR_WHOLE_NARROW(RTStrParseU8Whole,  uint8_t,  false, 8,  rtStrNarrowUnsigned)
+int RTStrParseI16Whole(const char *pszValue, unsigned uBaseAndMaxLen, int16_t *pi16)
+{
+    return rtStrParseAs(pszValue, nullptr, uBaseAndMaxLen, true /*fWhole*/, pi16);
+}
+
+int RTStrParseI8Whole(const char *pszValue, unsigned uBaseAndMaxLen, int8_t *pi8)
+{
+    return rtStrParseAs(pszValue, nullptr, uBaseAndMaxLen, true /*fWhole*/, pi8);
+}
+
+int RTStrParseU32Whole(const char *pszValue, unsigned uBaseAndMaxLen, uint32_t *pu32)
+{
+    return rtStrParseAs(pszValue, nullptr, uBaseAndMaxLen, true /*fWhole*/, pu32);
+}
+
+int RTStrParseU16Whole(const char *pszValue, unsigned uBaseAndMaxLen, uint16_t *pu16)
+{
+    return rtStrParseAs(pszValue, nullptr, uBaseAndMaxLen, true /*fWhole*/, pu16);
+}
+
+int RTStrParseU8Whole(const char *pszValue, unsigned uBaseAndMaxLen, uint8_t *pu8)
+{
+    return rtStrParseAs(pszValue, nullptr, uBaseAndMaxLen, true /*fWhole*/, pu8);
+}
 
 int32_t RTStrParseI32Loose(const char *pszValue)
 {

@@ -272,6 +272,47 @@ uint32_t rtDirVolumeSerial(RTDIRINTERNAL *pDir)
     return pDir->uVolSerial;
 }
 
+/** What both reads start with: checks the size of the caller's record, then
+ * takes the current entry's name into it. On success the entry is consumed,
+ * the view describes it, and cbName and *pcbDirEntry are set. A name that
+ * does not fit leaves the entry next, for a retry with a bigger record, and
+ * *pcbDirEntry says the size needed. */
+template<typename T>
+int rtDirNtReadName(RTDIRINTERNAL *pDir, T *pDirEntry, size_t *pcbDirEntry, RTDIRNTENTRY *pView,
+                    PCUNICODE_STRING *ppObjType, size_t *pcchName)
+{
+    size_t const cbDirEntry = pcbDirEntry ? *pcbDirEntry : sizeof(T);
+    size_t const offName = offsetof(T, szName);
+    if (cbDirEntry < offName + 2)
+        return VERR_INVALID_PARAMETER;
+
+    int rc = rtDirNtEnsureEntry(pDir);
+    if (RT_FAILURE(rc))
+        return rc;
+
+    PCRTUTF16 pwszName;
+    size_t    cwcName;
+    rtDirNtCurrent(pDir, pView, &pwszName, &cwcName, ppObjType);
+
+    size_t cchName = 0;
+    rc = rtFsUtf16ToUtf8Buf(pwszName, cwcName, pDirEntry->szName, cbDirEntry - offName, &cchName);
+    if (rc == VERR_BUFFER_OVERFLOW)
+    {
+        if (pcbDirEntry)
+            *pcbDirEntry = offName + cchName + 1;
+        return rc;
+    }
+    rtDirNtAdvance(pDir);
+    if (RT_FAILURE(rc))
+        return rc;
+
+    pDirEntry->cbName = (uint16_t)cchName;
+    if (pcbDirEntry)
+        *pcbDirEntry = offName + cchName + 1;
+    *pcchName = cchName;
+    return VINF_SUCCESS;
+}
+
 } /* namespace */
 
 /*
@@ -434,35 +475,14 @@ int RTDirRead(RTDIR hDir, PRTDIRENTRY pDirEntry, size_t *pcbDirEntry)
         return VERR_INVALID_HANDLE;
     if (!RT_VALID_PTR(pDirEntry) || (pcbDirEntry && !RT_VALID_PTR(pcbDirEntry)))
         return VERR_INVALID_POINTER;
-    size_t const cbDirEntry = pcbDirEntry ? *pcbDirEntry : sizeof(RTDIRENTRY);
-    size_t const offName = offsetof(RTDIRENTRY, szName);
-    if (cbDirEntry < offName + 2)
-        return VERR_INVALID_PARAMETER;
-
-    int rc = rtDirNtEnsureEntry(hDir);
-    if (RT_FAILURE(rc))
-        return rc;
 
     RTDIRNTENTRY     View;
-    PCRTUTF16        pwszName;
-    size_t           cwcName;
     PCUNICODE_STRING pObjType;
-    rtDirNtCurrent(hDir, &View, &pwszName, &cwcName, &pObjType);
-
-    size_t cchName = 0;
-    rc = rtFsUtf16ToUtf8Buf(pwszName, cwcName, pDirEntry->szName, cbDirEntry - offName, &cchName);
-    if (rc == VERR_BUFFER_OVERFLOW)
-    {
-        /* The entry stays next, for a retry with a bigger record. */
-        if (pcbDirEntry)
-            *pcbDirEntry = offName + cchName + 1;
-        return rc;
-    }
-    rtDirNtAdvance(hDir);
+    size_t           cchName;
+    int rc = rtDirNtReadName(hDir, pDirEntry, pcbDirEntry, &View, &pObjType, &cchName);
     if (RT_FAILURE(rc))
         return rc;
 
-    pDirEntry->cbName = (uint16_t)cchName;
     if (pObjType)
     {
         pDirEntry->INodeId = 0;
@@ -476,8 +496,6 @@ int RTDirRead(RTDIR hDir, PRTDIRENTRY pDirEntry, size_t *pcbDirEntry)
         pDirEntry->enmType = rtDirEntryTypeFromMode(
             rtFsModeFromDos((RTFMODE)fAttr << RTFS_DOS_SHIFT, nullptr, 0, uTag, 0));
     }
-    if (pcbDirEntry)
-        *pcbDirEntry = offName + cchName + 1;
     return VINF_SUCCESS;
 }
 
@@ -493,38 +511,16 @@ int RTDirReadEx(RTDIR hDir, PRTDIRENTRYEX pDirEntry, size_t *pcbDirEntry, RTFSOB
     uint32_t const fLink = fFlags & ~RTPATH_F_NO_SYMLINKS;
     if (fLink != RTPATH_F_ON_LINK && fLink != RTPATH_F_FOLLOW_LINK)
         return VERR_INVALID_PARAMETER;
-    size_t const cbDirEntry = pcbDirEntry ? *pcbDirEntry : sizeof(RTDIRENTRYEX);
-    size_t const offName = offsetof(RTDIRENTRYEX, szName);
-    if (cbDirEntry < offName + 2)
-        return VERR_INVALID_PARAMETER;
-
-    int rc = rtDirNtEnsureEntry(hDir);
-    if (RT_FAILURE(rc))
-        return rc;
 
     RTDIRNTENTRY     View;
-    PCRTUTF16        pwszName;
-    size_t           cwcName;
     PCUNICODE_STRING pObjType;
-    rtDirNtCurrent(hDir, &View, &pwszName, &cwcName, &pObjType);
-
-    size_t cchName = 0;
-    rc = rtFsUtf16ToUtf8Buf(pwszName, cwcName, pDirEntry->szName, cbDirEntry - offName, &cchName);
-    if (rc == VERR_BUFFER_OVERFLOW)
-    {
-        if (pcbDirEntry)
-            *pcbDirEntry = offName + cchName + 1;
-        return rc;
-    }
+    size_t           cchName;
+    int rc = rtDirNtReadName(hDir, pDirEntry, pcbDirEntry, &View, &pObjType, &cchName);
     if (RT_FAILURE(rc))
-    {
-        rtDirNtAdvance(hDir);
         return rc;
-    }
-    pDirEntry->cbName = (uint16_t)cchName;
+
     pDirEntry->cwcShortName = 0;
     memset(pDirEntry->wszShortName, 0, sizeof(pDirEntry->wszShortName));
-
     if (pObjType)
     {
         memset(&pDirEntry->Info, 0, sizeof(pDirEntry->Info));
@@ -541,7 +537,6 @@ int RTDirReadEx(RTDIR hDir, PRTDIRENTRYEX pDirEntry, size_t *pcbDirEntry, RTFSOB
             pDirEntry->cwcShortName = (uint16_t)cwcShort;
         }
     }
-    rtDirNtAdvance(hDir);
 
     /* A link followed is reported as its target, when the target can be reached. */
     if (   (fLink & RTPATH_F_FOLLOW_LINK)
@@ -560,8 +555,6 @@ int RTDirReadEx(RTDIR hDir, PRTDIRENTRYEX pDirEntry, size_t *pcbDirEntry, RTFSOB
         }
     }
     rtFsObjInfoCompleteAdditional(&pDirEntry->Info, enmAdditionalAttribs);
-    if (pcbDirEntry)
-        *pcbDirEntry = offName + cchName + 1;
     return VINF_SUCCESS;
 }
 

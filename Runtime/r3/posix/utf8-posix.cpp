@@ -5,6 +5,8 @@
 #include <tulo/string.h>
 #include <tulo/err.h>
 
+#include "r3/internal-codepage.h"
+
 int RTStrToCurrentCodePageTag(char **ppszDst, const char *pszSrc, const char *pszTag)
 {
     if (!RT_VALID_PTR(ppszDst))
@@ -12,13 +14,5 @@ int RTStrToCurrentCodePageTag(char **ppszDst, const char *pszSrc, const char *ps
     *ppszDst = nullptr;
     if (!RT_VALID_PTR(pszSrc))
         return VERR_INVALID_POINTER;
-
-    int rc = RTStrCheckUtf8(pszSrc, RTSTR_MAX, 0);
-    if (RT_FAILURE(rc))
-        return rc;
-    char *pszCopy = RTStrCloneTag(pszSrc, pszTag);
-    if (!pszCopy)
-        return VERR_NO_STR_MEMORY;
-    *ppszDst = pszCopy;
-    return VINF_SUCCESS;
+    return rtStrToUtf8CodePageTag(ppszDst, pszSrc, pszTag);
 }

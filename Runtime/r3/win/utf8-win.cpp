@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include "r3/internal-codepage.h"
+
 /* The two platform calls go through pointers so that tests can pose as
  * another code page or make the conversion fail. */
 extern "C" decltype(&GetACP)              g_pfnrtUtf8WinGetACP;
@@ -38,16 +40,7 @@ int RTStrToCurrentCodePageTag(char **ppszDst, const char *pszSrc, const char *ps
 
     /* An empty text, or a console that takes UTF-8, needs no conversion. */
     if (!*pszSrc || g_pfnrtUtf8WinGetACP() == CP_UTF8)
-    {
-        int rc = RTStrCheckUtf8(pszSrc, RTSTR_MAX, 0);
-        if (RT_FAILURE(rc))
-            return rc;
-        char *pszCopy = RTStrCloneTag(pszSrc, pszTag);
-        if (!pszCopy)
-            return VERR_NO_STR_MEMORY;
-        *ppszDst = pszCopy;
-        return VINF_SUCCESS;
-    }
+        return rtStrToUtf8CodePageTag(ppszDst, pszSrc, pszTag);
 
     PRTUTF16 pwsz = nullptr;
     int rc = RTStrToUtf16ExTag(pszSrc, RTSTR_MAX, &pwsz, 0, nullptr, pszTag);
