@@ -22,4 +22,10 @@ static inline int rtStrToUtf8CodePageTag(char **ppszDst, const char *pszSrc, con
     return VINF_SUCCESS;
 }
 
+#ifdef _WIN32
+/** UTF-8 text converted to the code page uCodePage (0: the process's ANSI
+ * code page), newly allocated; *ppszDst is null on failure. */
+int rtStrToCodePageTag(uint32_t uCodePage, char **ppszDst, const char *pszSrc, const char *pszTag);
+#endif
+
 #endif

@@ -58,6 +58,8 @@ struct RTSTREAM
     bool                    fCurrentCodeSet;
     /** No line-end translation and no code-page conversion. */
     bool                    fBinary;
+    /** The handle is an interactive console, whose own code page applies. */
+    bool                    fConsole;
     RTSTRMLOCK * volatile   pCritSect;
     RTLISTNODE              ListEntry;
 };
@@ -82,6 +84,10 @@ int rtStrmParseMode(const char *pszMode, uint64_t *pfOpen, bool *pfBinary);
  * interactive console; VERR_INVALID_HANDLE when the process has none. */
 int  rtStrmNativeStdHandle(int32_t iStream, RTFILE *phFile, bool *pfConsole);
 int  rtStrmNativeOpen(const char *pszFilename, uint64_t fOpen, RTFILE *phFile);
+/** UTF-8 text converted for the console (freed with RTStrRelease). A
+ * console shows its bytes in its own code page, which need not be the
+ * process's: Windows consoles default to the OEM one. */
+int  rtStrmNativeToConsoleCodePage(char **ppszDst, const char *pszSrc);
 /** Writes at most cb bytes and tells how many were taken. */
 int  rtStrmNativeWrite(RTFILE hFile, const void *pv, size_t cb, size_t *pcbWritten);
 void rtStrmNativeClose(RTFILE hFile);

@@ -25,7 +25,7 @@
 
 #define RTSTRM_STD_INIT(a_iStream, a_enmStyle) \
     { RTSTREAM_MAGIC, 0, (a_iStream), NIL_RTFILE, nullptr, 0, 0, 0, RTSTREAMBUFDIR_NONE, (a_enmStyle), \
-      true, RTSTRM_STD_BINARY, nullptr, { nullptr, nullptr } }
+      true, RTSTRM_STD_BINARY, false, nullptr, { nullptr, nullptr } }
 
 RTSTREAM g_rtStrmStdIn  = RTSTRM_STD_INIT(0, RTSTREAMBUFSTYLE_UNBUFFERED);
 RTSTREAM g_rtStrmStdOut = RTSTRM_STD_INIT(1, RTSTREAMBUFSTYLE_LINE);
@@ -149,6 +149,7 @@ static int rtStrmEnsureHandle(PRTSTREAM pStream)
     if (RT_FAILURE(rtStrmNativeStdHandle(pStream->iStream, &hFile, &fConsole)) || hFile == NIL_RTFILE)
         return VERR_INVALID_HANDLE;
     pStream->hFile = hFile;
+    pStream->fConsole = fConsole;
     if (!fConsole)
         pStream->enmBufStyle = RTSTREAMBUFSTYLE_FULL;
     return VINF_SUCCESS;
@@ -325,7 +326,8 @@ static int rtStrmWriteLocked(PRTSTREAM pStream, const char *pch, size_t cb, bool
             if (RT_SUCCESS(rc))
             {
                 char *pszConverted = nullptr;
-                rc = RTStrToCurrentCodePage(&pszConverted, pszCopy);
+                rc = pStream->fConsole ? rtStrmNativeToConsoleCodePage(&pszConverted, pszCopy)
+                                       : RTStrToCurrentCodePage(&pszConverted, pszCopy);
                 if (RT_SUCCESS(rc))
                 {
                     rc = rtStrmBufWrite(pStream, pszConverted, strlen(pszConverted));

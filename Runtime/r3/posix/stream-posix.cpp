@@ -9,6 +9,8 @@
  */
 #include "r3/internal-stream.h"
 
+#include <tulo/string.h>
+
 #include <tulo/err.h>
 #include <tulo/mem.h>
 
@@ -44,6 +46,12 @@ int rtStrmNativeStdHandle(int32_t iStream, RTFILE *phFile, bool *pfConsole)
     *phFile = (RTFILE)iStream;
     *pfConsole = true;
     return VINF_SUCCESS;
+}
+
+/* Terminals here take the same text as everything else. */
+int rtStrmNativeToConsoleCodePage(char **ppszDst, const char *pszSrc)
+{
+    return RTStrToCurrentCodePage(ppszDst, pszSrc);
 }
 
 int rtStrmNativeOpen(const char *pszFilename, uint64_t fOpen, RTFILE *phFile)

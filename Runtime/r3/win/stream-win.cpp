@@ -13,6 +13,8 @@
 
 #include <windows.h>
 
+#include "r3/internal-codepage.h"
+
 int rtStrmNativeStdHandle(int32_t iStream, RTFILE *phFile, bool *pfConsole)
 {
     static DWORD const s_adwStd[3] = { STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE };
@@ -27,6 +29,12 @@ int rtStrmNativeStdHandle(int32_t iStream, RTFILE *phFile, bool *pfConsole)
     DWORD fMode = 0;
     *pfConsole = GetConsoleMode(hNative, &fMode) != FALSE;
     return VINF_SUCCESS;
+}
+
+int rtStrmNativeToConsoleCodePage(char **ppszDst, const char *pszSrc)
+{
+    /* 0: the process has no console after all; its ANSI code page is then the best guess. */
+    return rtStrToCodePageTag(GetConsoleOutputCP(), ppszDst, pszSrc, "stream");
 }
 
 int rtStrmNativeOpen(const char *pszFilename, uint64_t fOpen, RTFILE *phFile)

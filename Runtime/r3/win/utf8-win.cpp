@@ -1,6 +1,6 @@
 /*
- * Conversion of UTF-8 text to the process's ANSI code page, for consoles and
- * narrow platform calls that expect it.
+ * Conversion of UTF-8 text to the process's ANSI code page, for narrow
+ * platform calls and files that expect it, and to a console's code page.
  */
 #include <tulo/string.h>
 #include <tulo/mem.h>
@@ -32,14 +32,19 @@ int rtUtf8WinConversionError(void)
 
 int RTStrToCurrentCodePageTag(char **ppszDst, const char *pszSrc, const char *pszTag)
 {
+    return rtStrToCodePageTag(CP_ACP, ppszDst, pszSrc, pszTag);
+}
+
+int rtStrToCodePageTag(uint32_t uCodePage, char **ppszDst, const char *pszSrc, const char *pszTag)
+{
     if (!RT_VALID_PTR(ppszDst))
         return VERR_INVALID_POINTER;
     *ppszDst = nullptr;
     if (!RT_VALID_PTR(pszSrc))
         return VERR_INVALID_POINTER;
 
-    /* An empty text, or a console that takes UTF-8, needs no conversion. */
-    if (!*pszSrc || g_pfnrtUtf8WinGetACP() == CP_UTF8)
+    /* An empty text, or a code page that is UTF-8 itself, needs no conversion. */
+    if (!*pszSrc || (uCodePage == CP_ACP ? g_pfnrtUtf8WinGetACP() : uCodePage) == CP_UTF8)
         return rtStrToUtf8CodePageTag(ppszDst, pszSrc, pszTag);
 
     PRTUTF16 pwsz = nullptr;
@@ -47,7 +52,7 @@ int RTStrToCurrentCodePageTag(char **ppszDst, const char *pszSrc, const char *ps
     if (RT_FAILURE(rc))
         return rc;
 
-    int const cb = g_pfnrtUtf8WinWideCharToMultiByte(CP_ACP, 0, pwsz, -1, nullptr, 0, nullptr, nullptr);
+    int const cb = g_pfnrtUtf8WinWideCharToMultiByte(uCodePage, 0, pwsz, -1, nullptr, 0, nullptr, nullptr);
     if (cb <= 0)
         rc = rtUtf8WinConversionError();
     else
@@ -55,7 +60,7 @@ int RTStrToCurrentCodePageTag(char **ppszDst, const char *pszSrc, const char *ps
         char *pszDst = (char *)RTMemAllocTag((size_t)cb, pszTag);
         if (!pszDst)
             rc = VERR_NO_TMP_MEMORY;
-        else if (g_pfnrtUtf8WinWideCharToMultiByte(CP_ACP, 0, pwsz, -1, pszDst, cb, nullptr, nullptr) <= 0)
+        else if (g_pfnrtUtf8WinWideCharToMultiByte(uCodePage, 0, pwsz, -1, pszDst, cb, nullptr, nullptr) <= 0)
         {
             rc = rtUtf8WinConversionError();
             RTMemFree(pszDst);
