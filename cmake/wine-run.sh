@@ -44,9 +44,20 @@ case "${1:-}" in
     "$wineserver" -p </dev/null >/dev/null 2>&1
     "$wine" wineboot --init </dev/null >/dev/null 2>&1
     # Tests read message boxes from the relay trace; tracing every other call
-    # as well makes such a run 10 to 50 times slower.
-    "$wine" reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ \
-      /d 'user32.MessageBoxW;user32.MessageBoxA' /f </dev/null >/dev/null 2>&1
+    # as well makes such a run 10 to 50 times slower. On a loaded machine the
+    # first start of a new prefix may not take the setting at once: check it
+    # (through a file: a pipe could be held open by Wine's own processes).
+    check=$(mktemp "${TMPDIR:-/tmp}/wine-init.XXXXXX")
+    for attempt in 1 2 3 4 5; do
+      "$wine" reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ \
+        /d 'user32.MessageBoxW;user32.MessageBoxA' /f </dev/null >/dev/null 2>&1
+      "$wine" reg query 'HKCU\Software\Wine\Debug' /v RelayInclude </dev/null >"$check" 2>&1
+      grep -q 'MessageBoxW' "$check" && break
+      [ $attempt -lt 5 ] && sleep 2
+    done
+    grep -q 'MessageBoxW' "$check" ||
+      echo "wine-run: could not limit the relay trace to message boxes; traced tests will be slow" >&2
+    rm -f "$check"
     exit 0 ;;
   --shutdown)
     "$wineserver" -k 2>/dev/null
