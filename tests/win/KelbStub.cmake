@@ -17,9 +17,14 @@ function(kelb_add_stub_check name)
 endfunction()
 
 set(KELB_VERSION_TEXT "Version: ${KELB_VERSION_MAJOR}.${KELB_VERSION_MINOR}.${KELB_VERSION_BUILD}r${KELB_VERSION_REVISION}")
-set(KELB_HELP_CHECK --stdout-format ${CMAKE_SOURCE_DIR}/tests/fixtures/KelbStub-help.txt
-  --arg ${KELB_VERSION_MAJOR} --arg ${KELB_VERSION_MINOR} --arg ${KELB_VERSION_BUILD} --arg ${KELB_VERSION_REVISION}
-  --arg win:$<TARGET_FILE:KelbStub> --arg win:$<TARGET_FILE:KelbStub>)
+# kelb_help_check(<out-var> <program path>): the check-run options for the
+# help text of the program at that path (the text names it twice).
+function(kelb_help_check var prog)
+  set(${var} --stdout-format ${CMAKE_SOURCE_DIR}/tests/fixtures/KelbStub-help.txt
+    --arg ${KELB_VERSION_MAJOR} --arg ${KELB_VERSION_MINOR} --arg ${KELB_VERSION_BUILD} --arg ${KELB_VERSION_REVISION}
+    --arg "win:${prog}" --arg "win:${prog}" PARENT_SCOPE)
+endfunction()
+kelb_help_check(KELB_HELP_CHECK $<TARGET_FILE:KelbStub>)
 
 # Help and version: on the console when silent, in an information box otherwise.
 kelb_add_stub_check(win.KelbStub.version EXIT 0 ARGS --silent --version)
@@ -83,12 +88,11 @@ kelb_add_stub_check(win.KelbStub.command-line-quoting EXIT 2
 # A quoted program path with spaces is the first argument without its quotes:
 # the help text shows it.
 set(KELB_SPACE_DIR "${CMAKE_CURRENT_BINARY_DIR}/dir with spaces")
+kelb_help_check(KELB_SPACE_HELP_CHECK "${KELB_SPACE_DIR}/KelbStub.exe")
 add_test(NAME win.KelbStub.program-path-with-spaces
   COMMAND /bin/sh -c "mkdir -p \"$0\" && cp \"$1\" \"$0/\" && shift && exec \"$@\""
           ${KELB_SPACE_DIR} $<TARGET_FILE:KelbStub>
-          ${KELB_CHECK_RUN} --stdout-format ${CMAKE_SOURCE_DIR}/tests/fixtures/KelbStub-help.txt
-          --arg ${KELB_VERSION_MAJOR} --arg ${KELB_VERSION_MINOR} --arg ${KELB_VERSION_BUILD} --arg ${KELB_VERSION_REVISION}
-          --arg "win:${KELB_SPACE_DIR}/KelbStub.exe" --arg "win:${KELB_SPACE_DIR}/KelbStub.exe" --
+          ${KELB_CHECK_RUN} ${KELB_SPACE_HELP_CHECK} --
           ${KELB_WINE_RUN} --runner=$<TARGET_FILE:exitcode-runner> "${KELB_SPACE_DIR}/KelbStub.exe" --silent --help)
 set_tests_properties(win.KelbStub.program-path-with-spaces PROPERTIES
   FIXTURES_REQUIRED wine ENVIRONMENT "KELB_EXPECT_EXIT=0"
